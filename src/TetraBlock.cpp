@@ -1,0 +1,1 @@
+#include "TetraBlock.h"

@@ -1,0 +1,51 @@
+// Test support: Allegro without a display, and stand-ins for the datafiles the
+// game loads at start-up.
+#include "TestAllegro.h"
+
+#include <cerrno>
+
+#include "MainLoop.h"
+
+void ensureAllegro()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    install_allegro(SYSTEM_NONE, &errno, atexit);
+    set_color_depth(24);
+    installed = true;
+}
+
+int testThemeColor(int index)
+{
+    static const int rgb[4][3] = {{200, 30, 30}, {30, 60, 200}, {30, 170, 60}, {220, 200, 30}};
+    return makecol(rgb[index][0], rgb[index][1], rgb[index][2]);
+}
+
+void installTestTheme()
+{
+    ensureAllegro();
+    static DATAFILE theme[5];
+    static bool made = false;
+    if (!made) {
+        for (int i = 0; i < 4; i++) {
+            BITMAP *cell = create_bitmap(20, 20);
+            clear_to_color(cell, testThemeColor(i));
+            theme[i].dat = get_rle_sprite(cell);
+            theme[i].type = DAT_RLE_SPRITE;
+            theme[i].size = 0;
+            theme[i].prop = nullptr;
+            destroy_bitmap(cell);
+        }
+        theme[4].dat = nullptr;
+        theme[4].type = DAT_END;
+        made = true;
+    }
+    allData = vessaData = korrinData = theme;
+}
+
+void installTestFonts()
+{
+    ensureAllegro();
+    comicSmall = comicMedium = comicBig = font;
+}

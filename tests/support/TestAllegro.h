@@ -1,0 +1,16 @@
+// What unit tests need to run the real modules without a window: Allegro under
+// SYSTEM_NONE at 24-bit colour, and a small stand-in theme and font set.
+#pragma once
+
+#include <allegro.h>
+
+// Installs Allegro once for the whole test program (SYSTEM_NONE, 24-bit colour).
+void ensureAllegro();
+
+// A theme datafile of four solid 20 x 20 RLE sprites, colour i filled with
+// testThemeColor(i); set as allData, vessaData and korrinData.
+void installTestTheme();
+int testThemeColor(int index);
+
+// Allegro's built-in font as comicSmall, comicMedium and comicBig.
+void installTestFonts();
