@@ -3,6 +3,7 @@
 #include "TestAllegro.h"
 
 #include <cerrno>
+#include <map>
 
 #include "MainLoop.h"
 
@@ -48,4 +49,25 @@ void installTestFonts()
 {
     ensureAllegro();
     comicSmall = comicMedium = comicBig = font;
+}
+
+static std::map<const SAMPLE *, int> playCounts;
+
+extern "C" int __real_play_sample(const SAMPLE *sample, int volume, int pan, int frequency, int loop);
+
+extern "C" int __wrap_play_sample(const SAMPLE *sample, int volume, int pan, int frequency, int loop)
+{
+    playCounts[sample]++;
+    return __real_play_sample(sample, volume, pan, frequency, loop);
+}
+
+int playCount(const SAMPLE *sample)
+{
+    auto found = playCounts.find(sample);
+    return found == playCounts.end() ? 0 : found->second;
+}
+
+void resetPlayCounts()
+{
+    playCounts.clear();
 }

@@ -14,3 +14,8 @@ int testThemeColor(int index);
 
 // Allegro's built-in font as comicSmall, comicMedium and comicBig.
 void installTestFonts();
+
+// How many times play_sample was asked to play this sample since the last reset;
+// the test programs are linked with play_sample wrapped to count.
+int playCount(const SAMPLE *sample);
+void resetPlayCounts();
