@@ -1,0 +1,18 @@
+# Installs the Debian packages named in its arguments that are not installed yet.
+# Sourced by the play and test scripts; apt runs only when something is missing.
+installMissingPackages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+BUILD_PACKAGES=(g++ make cmake pkg-config liballegro4-dev libfreetype-dev fonts-comic-neue)
+TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb x11-utils libx11-dev libxtst-dev valgrind)
