@@ -75,11 +75,11 @@ foreach(theme 0 1)
 endforeach()
 
 # Font objects in the game's order: small, medium, big, credit. The big size
-# is the largest at which the three title words keep clear of each other.
+# is the largest at which the three title words stay over half a space apart.
 set(fonts
     small_font ComicNeue-Bold 16
     medium_font ComicNeue-Bold 26
-    big_font ComicNeue-Bold 40
+    big_font ComicNeue-Bold 42
     credit_font ComicNeue-Regular 13)
 set(fontSheets)
 while(fonts)
