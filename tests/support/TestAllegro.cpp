@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <map>
+#include <string>
 
 #include "MainLoop.h"
 
@@ -70,4 +71,44 @@ int playCount(const SAMPLE *sample)
 void resetPlayCounts()
 {
     playCounts.clear();
+}
+
+static GFX_DRIVER testScreenDriver;
+
+void installTestScreen()
+{
+    ensureAllegro();
+    testScreenDriver.w = 640;
+    testScreenDriver.h = 480;
+    gfx_driver = &testScreenDriver;
+    screen = create_bitmap(640, 480);
+    dblbuffer = create_bitmap(640, 480);
+    clear_bitmap(screen);
+    clear_bitmap(dblbuffer);
+}
+
+void removeTestScreen()
+{
+    destroy_bitmap(screen);
+    destroy_bitmap(dblbuffer);
+    screen = nullptr;
+    dblbuffer = nullptr;
+    gfx_driver = nullptr;
+}
+
+void installBuiltData()
+{
+    ensureAllegro();
+    static bool loaded = false;
+    if (!loaded) {
+        std::string gfx = std::string(VOK_RUN_DIR) + "/Gfx/";
+        vessaData = loadGameDatafile((gfx + "DataVessa.dat").c_str(), DAT_RLE_SPRITE);
+        korrinData = loadGameDatafile((gfx + "DataKorrin.dat").c_str(), DAT_RLE_SPRITE);
+        fontData = loadGameDatafile((gfx + "DataFont.dat").c_str(), DAT_FONT);
+        loaded = true;
+    }
+    allData = vessaData;
+    comicSmall = static_cast<FONT *>(fontData[0].dat);
+    comicMedium = static_cast<FONT *>(fontData[1].dat);
+    comicBig = static_cast<FONT *>(fontData[2].dat);
 }

@@ -19,3 +19,11 @@ void installTestFonts();
 // the test programs are linked with play_sample wrapped to count.
 int playCount(const SAMPLE *sample);
 void resetPlayCounts();
+
+// A 640 x 480 memory bitmap standing in for the screen, so screens that blit to
+// it can be composed and read back; removeTestScreen puts Allegro back as it was.
+void installTestScreen();
+void removeTestScreen();
+
+// The game's own built datafiles, loaded from the run directory into the globals.
+void installBuiltData();

@@ -91,7 +91,7 @@ TEST_F(InputTest, TapInOtherDirectionWaitsForTheCountdown)
     input();
     key[KEY_RIGHT] = 0;
     key[KEY_LEFT] = 1;
-    for (int tick = 0; tick < 3; tick++)
+    for (int tick = 0; tick < 4; tick++)
         input();
     EXPECT_EQ(pieceX(), start + 20);
     input();
@@ -120,10 +120,9 @@ TEST_F(InputTest, HeldFallKeyDropsEveryTickButNotTheNextPiece)
     input();
     EXPECT_EQ(pieceY(), startY + 40);
 
-    TetraBlock *first = mainCollision->tetraBlock;
-    for (int tick = 0; tick < 40 && mainCollision->tetraBlock == first; tick++)
+    for (int tick = 0; tick < 40 && mainCollision->stack->count == 0; tick++)
         input();
-    ASSERT_NE(mainCollision->tetraBlock, first) << "the piece should have landed";
+    ASSERT_EQ(mainCollision->stack->count, 4) << "the piece should have landed";
     EXPECT_EQ(downControl, 1);
     int spawnY = pieceY();
     input();
@@ -156,3 +155,5 @@ TEST_F(InputTest, ReboundKeyReplacesTheDefault)
     input();
     EXPECT_EQ(pieceX(), start - 20);
 }
+
+} // namespace
