@@ -1,6 +1,5 @@
-// The falling piece. Each shape turns through four fixed rotation states, and a
-// left turn is built from the right one so that every turn is undone exactly by
-// its opposite: the board relies on that to take back a turn that collides.
+// The falling piece: seven shapes, each turning through four fixed rotation states.
+// Every turn is undone exactly by its opposite, which the board relies on.
 #include "TetraBlock.h"
 
 #include <cstdlib>

@@ -141,13 +141,3 @@ TEST(CloneBlockArray, SharesPointersInOrderWithItsOwnStorage)
     releaseClone(copy);
     destroyBlockArray(original);
 }
-
-TEST(CloneBlockArray, EmptyArrayGivesEmptyClone)
-{
-    BlockArray *original = newBlockArray();
-    BlockArray *copy = cloneBlockArray(original);
-    EXPECT_EQ(copy->count, 0);
-    EXPECT_EQ(copy->capacity, 40);
-    destroyBlockArray(copy);
-    destroyBlockArray(original);
-}

@@ -8,21 +8,13 @@
 #include "MainLoop.h"
 #include "TestAllegro.h"
 
-TEST(NewBlock, TakesImageThenPositionThenColour)
+TEST(BlockMove, NewBlockThenEachMoveIsOneCellOnOneAxis)
 {
-    installTestTheme();
-    RLE_SPRITE *image = static_cast<RLE_SPRITE *>(allData[3].dat);
-    Block *block = newBlock(image, 140, 260, 3);
-    EXPECT_EQ(block->x, 140);
-    EXPECT_EQ(block->y, 260);
+    // Arguments come image, x, y, colour: not in field order.
+    Block *block = newBlock(nullptr, 200, 100, 3);
+    EXPECT_EQ(block->x, 200);
+    EXPECT_EQ(block->y, 100);
     EXPECT_EQ(block->color, 3);
-    EXPECT_EQ(block->image, image);
-    destroyBlock(block);
-}
-
-TEST(BlockMove, EachMoveIsOneCellOnOneAxis)
-{
-    Block *block = newBlock(nullptr, 200, 100, 0);
     blockMoveDown(block);
     EXPECT_EQ(block->x, 200);
     EXPECT_EQ(block->y, 120);

@@ -1,6 +1,5 @@
-// High-score table and "highscore.dat": the insertion rules, the exact file bytes,
-// and every way the file can be missing, short, long, protected or not a file.
-// Each test runs in a fresh temporary folder.
+// High-score table and "highscore.dat", each test in a fresh temporary folder: the
+// insertion rules, the file bytes, and a file missing, short, long, protected or no file.
 #include <gtest/gtest.h>
 
 #include <climits>
