@@ -10,6 +10,7 @@
 
 static const int cellSize = 20;
 static const int startingFallDelay = 80;
+static const int shapeCount = 7;
 // A colour line is the dead block and this many of its colour straight before it.
 static const int colorLineBefore = 3;
 
@@ -26,7 +27,7 @@ CollisionSystem *newCollisionSystem(int gameType, int x, int y, int width, int h
     board->height = height;
     board->stack = newBlockArray();
     board->score = newScore();
-    board->tetraBlock = newTetraBlock(rand() % 7, x + width / 2, y);
+    board->tetraBlock = newTetraBlock(rand() % shapeCount, x + width / 2, y);
     board->fallDelay = startingFallDelay;
     return board;
 }
@@ -120,7 +121,7 @@ int collisionTetraBlockRotateLeft(CollisionSystem *board)
 
 void collisionNewTetraBlock(CollisionSystem *board)
 {
-    board->tetraBlock = newTetraBlock(rand() % 7, board->x + board->width / 2, board->y);
+    board->tetraBlock = newTetraBlock(rand() % shapeCount, board->x + board->width / 2, board->y);
     if (collisionIsTetraBlockCollision(board))
         endGame++;
 }
