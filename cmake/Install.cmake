@@ -7,10 +7,6 @@ set(VOK_INSTALL_PROGRAM_DIR lib/games/vessa-or-korrin)
 set(VOK_INSTALL_DATA_DIR share/games/vessa-or-korrin)
 set(VOK_INSTALL_DOC_DIR share/doc/vessa-or-korrin)
 
-# Parent folders come out 0755 whatever the umask of whoever builds.
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-
 set(VOK_PACKAGING_DIR ${CMAKE_BINARY_DIR}/packaging)
 file(RELATIVE_PATH VOK_PROGRAM_FROM_LAUNCHER /p/${VOK_INSTALL_GAMES_DIR} /p/${VOK_INSTALL_PROGRAM_DIR})
 file(RELATIVE_PATH VOK_DATA_FROM_LAUNCHER /p/${VOK_INSTALL_GAMES_DIR} /p/${VOK_INSTALL_DATA_DIR})
@@ -83,4 +79,16 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Folders are made under the umask of whoever builds; the package's are 0755.
+set(openFolders ${VOK_PACKAGING_DIR}/OpenFolders.cmake)
+file(WRITE ${openFolders} [[
+file(GLOB_RECURSE folders LIST_DIRECTORIES true ${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*)
+foreach(folder ${CPACK_TEMPORARY_INSTALL_DIRECTORY} ${folders})
+    if(IS_DIRECTORY ${folder})
+        file(CHMOD ${folder} DIRECTORY_PERMISSIONS
+             OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+    endif()
+endforeach()
+]])
+set(CPACK_PRE_BUILD_SCRIPTS ${openFolders})
 include(CPack)

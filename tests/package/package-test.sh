@@ -54,6 +54,8 @@ step "the package's files"
 expectInstalledFiles /usr <(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./usr/||' | sort)
 check "every file and folder belongs to root" \
     bash -c "[ -z \"\$(dpkg-deb --fsys-tarfile '$deb' | tar -tv | awk '\$2 != \"root/root\"')\" ]"
+check "folders are 0755, files 0644 and programs 0755" \
+    bash -c "[ -z \"\$(dpkg-deb --fsys-tarfile '$deb' | tar -tv | awk '\$1 !~ /^(drwxr-xr-x|-rw-r--r--|-rwxr-xr-x)\$/')\" ]"
 mkdir "$work/contents"
 dpkg-deb --extract "$deb" "$work/contents"
 check "the program is stripped" grep -q ", stripped" <(file "$work/contents/usr/lib/games/vessa-or-korrin/vessa-or-korrin")
