@@ -1,0 +1,77 @@
+// One run of the real game in a scenario: its own folder, copies of the built
+// Gfx/ and Sfx/, its own environment; its message boxes read and dismissed.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+#include "Image.h"
+#include "VirtualDisplay.h"
+
+struct MessageBox {
+    std::string text;
+    bool gameWindowOpen = false; // whether the game's window was up when the box showed
+};
+
+class GameRun {
+public:
+    // How long any wait goes on before the scenario fails: slow, busy machines
+    // need far more than the game takes here.
+    static constexpr double patienceSeconds = 30;
+    static constexpr int timedOut = -1;
+
+    GameRun();  // a fresh folder with copies of the built Gfx/ and Sfx/
+    ~GameRun(); // stops the game; keeps the screen and output of a failed test
+
+    // A file in the game's folder, to delete, replace or spoil before start().
+    std::string path(const std::string &relative) const;
+    // time() in the game answers this, so the random seed is the test's choice.
+    void fixTime(long seconds);
+    // Points Allegro at a sound device that does not exist, so starting sound fails.
+    void withoutSoundDevice();
+
+    void start();
+    bool running() const { return pid_ > 0; }
+
+    // The game's window (title "Vessa Or Korrin"), or 0 after a failure.
+    XWindow waitForWindow();
+    // Captures the window until it shows what `shows` looks for; the image that
+    // did, or an empty one after a failure naming `what`.
+    Image waitForScreen(const std::function<bool(const Image &)> &shows, const std::string &what);
+    // The last capture taken while waiting, for a failure to explain itself.
+    const Image &lastScreen() const { return lastScreen_; }
+    // Holds the keys together with the game's window in focus.
+    void holdKeys(const std::vector<XKeySym> &keys);
+    void holdKey(XKeySym key) { holdKeys({key}); }
+    // The exit code, or timedOut (the game is killed); 128 + N for a signal N.
+    int waitForExit();
+
+    // The message boxes shown so far, in order: what xmessage was asked to show,
+    // less the newline Allegro adds to a text that has none (which also takes one
+    // from a text that ends in its own).
+    std::vector<MessageBox> messageBoxes() const;
+    std::vector<std::string> messages() const;
+
+private:
+    // One turn of every wait: deal with message boxes, notice the game ending.
+    void step();
+    void serviceMessageBoxes();
+    std::vector<std::vector<std::string>> messageRecords() const;
+    void keepEvidence();
+
+    std::string directory_;
+    std::string fixedTime_;
+    pid_t pid_ = -1;
+    int exitCode_ = timedOut;
+    bool ended_ = false;
+    // After one wait has failed the run is past reading: later waits return at
+    // once instead of each spending its full patience.
+    bool gaveUp_ = false;
+    XWindow window_ = 0;
+    Image lastScreen_;
+    std::vector<bool> boxOpenWithGame_;
+    std::chrono::steady_clock::time_point lastReturn_;
+};
