@@ -49,9 +49,9 @@ public:
     // The exit code, or timedOut (the game is killed); 128 + N for a signal N.
     int waitForExit();
 
-    // The message boxes shown so far, in order: what xmessage was asked to show,
-    // less the newline Allegro adds to a text that has none (which also takes one
-    // from a text that ends in its own).
+    // The message boxes shown so far, in order. Allegro runs
+    // `xmessage -buttons OK:101 -default OK -center TEXT` and ends a TEXT that
+    // lacks one with a newline; the texts here have their last newline taken off.
     std::vector<MessageBox> messageBoxes() const;
     std::vector<std::string> messages() const;
 
