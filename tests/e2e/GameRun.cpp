@@ -125,7 +125,8 @@ void GameRun::withoutSoundDevice()
 void GameRun::start()
 {
     ProcessLaunch launch;
-    launch.arguments = {VOK_GAME_PROGRAM};
+    launch.arguments = wrapper_;
+    launch.arguments.push_back(VOK_GAME_PROGRAM);
     launch.environment = processEnvironmentWithout(
         {"DISPLAY", "PATH", "HOME", "ALLEGRO", "LD_PRELOAD", "VOK_FIXED_TIME", "VOK_MESSAGE_LOG"});
     const char *outerPath = getenv("PATH");
@@ -194,12 +195,41 @@ Image GameRun::waitForScreen(const std::function<bool(const Image &)> &shows, co
     return Image();
 }
 
-void GameRun::holdKeys(const std::vector<XKeySym> &keys)
+Image GameRun::pressUntil(XKeySym key, const std::function<bool(const Image &)> &shows, const std::string &what)
+{
+    Clock::time_point lastPress;
+    return waitForScreen(
+        [&](const Image &screen) {
+            if (shows(screen))
+                return true;
+            if (Clock::now() - lastPress >= std::chrono::seconds(1)) {
+                holdKey(key);
+                lastPress = Clock::now();
+            }
+            return false;
+        },
+        what);
+}
+
+void GameRun::holdKeys(const std::vector<XKeySym> &keys, std::chrono::milliseconds time)
 {
     if (gaveUp_ || (!window_ && !waitForWindow()))
         return;
     virtualDisplay().focus(window_);
-    virtualDisplay().holdKeys(keys);
+    virtualDisplay().holdKeys(keys, time.count() ? time : usualHold_);
+}
+
+double GameRun::cpuSeconds() const
+{
+    // Fields 14 and 15 of /proc/PID/stat, after the parenthesised command name.
+    std::string stat = readWhole("/proc/" + std::to_string(pid_) + "/stat");
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    long ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; i++)
+        if (i >= 14)
+            ticks += std::stol(field);
+    return double(ticks) / sysconf(_SC_CLK_TCK);
 }
 
 int GameRun::waitForExit()

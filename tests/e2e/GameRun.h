@@ -33,6 +33,8 @@ public:
     // Points Allegro at a sound device that does not exist, so starting sound fails.
     void withoutSoundDevice();
 
+    // Runs the game inside another program, e.g. {"valgrind", "--log-file=..."}.
+    void runUnder(const std::vector<std::string> &wrapper) { wrapper_ = wrapper; }
     void start();
     bool running() const { return pid_ > 0; }
 
@@ -41,11 +43,20 @@ public:
     // Captures the window until it shows what `shows` looks for; the image that
     // did, or an empty one after a failure naming `what`.
     Image waitForScreen(const std::function<bool(const Image &)> &shows, const std::string &what);
+    // Holds the key, again every second, until the screen shows what `shows` looks
+    // for: for screens that drop the keys pressed while they settle. Only for
+    // keys that do no harm pressed once more.
+    Image pressUntil(XKeySym key, const std::function<bool(const Image &)> &shows, const std::string &what);
     // The last capture taken while waiting, for a failure to explain itself.
     const Image &lastScreen() const { return lastScreen_; }
     // Holds the keys together with the game's window in focus.
-    void holdKeys(const std::vector<XKeySym> &keys);
-    void holdKey(XKeySym key) { holdKeys({key}); }
+    // A time of zero means the run's usual hold.
+    void holdKeys(const std::vector<XKeySym> &keys, std::chrono::milliseconds time = {});
+    void holdKey(XKeySym key, std::chrono::milliseconds time = {}) { holdKeys({key}, time); }
+    // A game slowed down (under valgrind, say) sees a quick press only if it is held longer.
+    void setUsualHold(std::chrono::milliseconds time) { usualHold_ = time; }
+    // Processor time the running game has used so far, in seconds.
+    double cpuSeconds() const;
     // The exit code, or timedOut (the game is killed); 128 + N for a signal N.
     int waitForExit();
 
@@ -64,6 +75,8 @@ private:
 
     std::string directory_;
     std::string fixedTime_;
+    std::vector<std::string> wrapper_;
+    std::chrono::milliseconds usualHold_ = VirtualDisplay::quickPress;
     pid_t pid_ = -1;
     int exitCode_ = timedOut;
     bool ended_ = false;

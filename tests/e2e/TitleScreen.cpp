@@ -2,13 +2,14 @@
 // built theme files themselves, loaded through Allegro without a display.
 #include "TitleScreen.h"
 
+#include "ScreenText.h"
+
 #include <X11/keysym.h>
 #include <allegro.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -48,12 +49,7 @@ const Image &blockImage(const std::string &theme, int object)
     auto known = images.find(key);
     if (known != images.end())
         return known->second;
-    static bool allegroReady = false;
-    if (!allegroReady) {
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        set_color_depth(24);
-        allegroReady = true;
-    }
+    useAllegroWithoutDisplay();
     Image image;
     std::string path = (std::filesystem::path(VOK_GAME_PROGRAM).parent_path() / "Gfx" / theme).string();
     DATAFILE *data = load_datafile(path.c_str());

@@ -27,7 +27,6 @@ namespace {
 
 const double serverStartSeconds = 20;
 const int displayAttempts = 30;
-const auto keyHoldTime = std::chrono::milliseconds(90);
 
 VirtualDisplay *theDisplay = nullptr;
 const std::string workPrefix = "vok-e2e-";
@@ -262,7 +261,7 @@ void VirtualDisplay::focus(XWindow window)
     XSync(display_, False);
 }
 
-void VirtualDisplay::holdKeys(const std::vector<XKeySym> &keys)
+void VirtualDisplay::holdKeys(const std::vector<XKeySym> &keys, std::chrono::milliseconds time)
 {
     std::vector<KeyCode> codes;
     for (XKeySym key : keys) {
@@ -272,7 +271,7 @@ void VirtualDisplay::holdKeys(const std::vector<XKeySym> &keys)
     for (KeyCode code : codes)
         XTestFakeKeyEvent(display_, code, True, CurrentTime);
     XSync(display_, False);
-    std::this_thread::sleep_for(keyHoldTime);
+    std::this_thread::sleep_for(time);
     for (KeyCode code : codes)
         XTestFakeKeyEvent(display_, code, False, CurrentTime);
     XSync(display_, False);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
+#include <chrono>
+
 #include <string>
 #include <vector>
 
@@ -40,7 +42,8 @@ public:
     // Gives the window the keyboard and puts the pointer over it.
     void focus(XWindow window);
     // Keys down, held about as long as a quick press by hand, keys up.
-    void holdKeys(const std::vector<XKeySym> &keys);
+    void holdKeys(const std::vector<XKeySym> &keys, std::chrono::milliseconds time = quickPress);
+    static constexpr std::chrono::milliseconds quickPress{90};
 
 private:
     bool tryDisplay(int number);
