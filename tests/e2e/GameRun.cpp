@@ -3,10 +3,12 @@
 #include "GameRun.h"
 
 #include <X11/keysym.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -62,9 +64,26 @@ std::string describeExit(int code)
     return code == GameRun::timedOut ? "still running" : "exit code " + std::to_string(code);
 }
 
+// Each NAME=value takes the place of NAME in the environment; a bare NAME removes it.
+void overrideEnvironment(std::vector<std::string> &environment, const std::vector<std::string> &overrides)
+{
+    for (const std::string &setting : overrides) {
+        std::string prefix = setting.substr(0, setting.find('=')) + "=";
+        environment.erase(std::remove_if(environment.begin(), environment.end(),
+                                         [&](const std::string &variable) {
+                                             return variable.compare(0, prefix.size(), prefix) == 0;
+                                         }),
+                          environment.end());
+        if (setting.find('=') != std::string::npos)
+            environment.push_back(setting);
+    }
+}
+
 } // namespace
 
-GameRun::GameRun()
+GameRun::GameRun() : GameRun(GameLaunch{}) {}
+
+GameRun::GameRun(GameLaunch launch) : launch_(std::move(launch))
 {
     std::string pattern = virtualDisplay().workDirectory() + "/game-XXXXXX";
     if (!mkdtemp(pattern.data())) {
@@ -91,6 +110,21 @@ GameRun::GameRun()
                         << "printf '%s\\0' \"$#\" \"$@\" >> \"$VOK_MESSAGE_LOG\"\n"
                         << "exec '" << xmessage << "' \"$@\"\n";
     chmod(shim.c_str(), 0755);
+
+    // The game's user reads the shim and writes the message log here.
+    if (!launch_.user.empty()) {
+        const passwd *user = getpwnam(launch_.user.c_str());
+        if (!user) {
+            ADD_FAILURE() << "no user " << launch_.user;
+            return;
+        }
+        std::error_code error;
+        for (fs::recursive_directory_iterator entry(directory_, error), end; !error && entry != end;
+             entry.increment(error))
+            lchown(entry->path().c_str(), user->pw_uid, user->pw_gid);
+        if (error || lchown(directory_.c_str(), user->pw_uid, user->pw_gid) != 0)
+            ADD_FAILURE() << "cannot hand " << directory_ << " to " << launch_.user;
+    }
 }
 
 GameRun::~GameRun()
@@ -124,9 +158,10 @@ void GameRun::withoutSoundDevice()
 
 void GameRun::start()
 {
+    std::string command = launch_.command.empty() ? VOK_GAME_PROGRAM : launch_.command;
     ProcessLaunch launch;
     launch.arguments = wrapper_;
-    launch.arguments.push_back(VOK_GAME_PROGRAM);
+    launch.arguments.push_back(command);
     launch.environment = processEnvironmentWithout(
         {"DISPLAY", "PATH", "HOME", "ALLEGRO", "LD_PRELOAD", "VOK_FIXED_TIME", "VOK_MESSAGE_LOG"});
     const char *outerPath = getenv("PATH");
@@ -141,12 +176,14 @@ void GameRun::start()
         launch.environment.push_back(std::string("LD_PRELOAD=") + VOK_FIXED_TIME_LIBRARY);
         launch.environment.push_back("VOK_FIXED_TIME=" + fixedTime_);
     }
-    launch.directory = directory_;
+    overrideEnvironment(launch.environment, launch_.environment);
+    launch.directory = launch_.directory.empty() ? directory_ : launch_.directory;
+    launch.user = launch_.user;
     launch.outputPath = path("game.out");
     launch.errorPath = path("game.err");
     pid_ = processStart(launch);
     if (pid_ < 0)
-        ADD_FAILURE() << "cannot start " << VOK_GAME_PROGRAM;
+        ADD_FAILURE() << "cannot start " << command;
 }
 
 XWindow GameRun::waitForWindow()

@@ -16,6 +16,16 @@ struct MessageBox {
     bool gameWindowOpen = false; // whether the game's window was up when the box showed
 };
 
+// A game started otherwise than the built program in the run's own folder: an
+// installed command, from a folder, in an environment and as a user of the
+// test's choosing.
+struct GameLaunch {
+    std::string command;                  // empty: the built program
+    std::string directory;                // empty: the run's own folder
+    std::vector<std::string> environment; // NAME=value sets, a bare NAME unsets
+    std::string user;                     // empty: whoever runs the tests; else needs root
+};
+
 class GameRun {
 public:
     // How long any wait goes on before the scenario fails: slow, busy machines
@@ -24,6 +34,7 @@ public:
     static constexpr int timedOut = -1;
 
     GameRun();  // a fresh folder with copies of the built Gfx/ and Sfx/
+    explicit GameRun(GameLaunch launch);
     ~GameRun(); // stops the game; keeps the screen and output of a failed test
 
     // A file in the game's folder, to delete, replace or spoil before start().
@@ -73,6 +84,7 @@ private:
     std::vector<std::vector<std::string>> messageRecords() const;
     void keepEvidence();
 
+    GameLaunch launch_;
     std::string directory_;
     std::string fixedTime_;
     std::vector<std::string> wrapper_;

@@ -3,6 +3,8 @@
 #include "Processes.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -98,6 +100,23 @@ pid_t processStart(const ProcessLaunch &launch)
     // async-signal-safe calls.
     std::vector<char *> arguments = pointersTo(launch.arguments);
     std::vector<char *> environment = pointersTo(launch.environment);
+    // initgroups reads the group database, no business for a child of fork:
+    // the groups are looked up here and only set there.
+    const passwd *user = nullptr;
+    std::vector<gid_t> groups;
+    if (!launch.user.empty()) {
+        user = getpwnam(launch.user.c_str());
+        if (!user)
+            return -1;
+        int count = 0;
+        getgrouplist(user->pw_name, user->pw_gid, nullptr, &count);
+        groups.resize(count);
+        if (getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count) < 0)
+            return -1;
+        groups.resize(count);
+    }
+    uid_t uid = user ? user->pw_uid : 0;
+    gid_t gid = user ? user->pw_gid : 0;
     pid_t parent = getpid();
     pid_t pid = fork();
     if (pid == 0) {
@@ -108,7 +127,11 @@ pid_t processStart(const ProcessLaunch &launch)
         int input = open("/dev/null", O_RDONLY);
         int output = open(launch.outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         int error = open(launch.errorPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        if (input < 0 || output < 0 || error < 0 || chdir(launch.directory.c_str()) != 0)
+        if (input < 0 || output < 0 || error < 0)
+            _exit(127);
+        if (user && (setgroups(groups.size(), groups.data()) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
+            _exit(127);
+        if (chdir(launch.directory.c_str()) != 0)
             _exit(127);
         dup2(input, 0);
         dup2(output, 1);

@@ -13,6 +13,7 @@ struct ProcessLaunch {
     std::string directory;                // working directory
     std::string outputPath;               // stdout and stderr go to these files
     std::string errorPath;
+    std::string user; // run as this user (the caller being root); empty: as the caller
 };
 
 // Starts the process as leader of a new process group; it dies with the test

@@ -81,7 +81,7 @@ loginPath=$(su -l "$player" -c 'printf %s "$PATH"')
 check "finds the command on their PATH in /usr/games" \
     [ "$(su -l "$player" -c 'command -v vessa-or-korrin')" = /usr/games/vessa-or-korrin ]
 
-step "playing the packaged game to a high score as $player, from /tmp"
+step "playing the packaged game to a high score as $player, from a folder in /tmp"
 runInstalledGameScenario "$build" vessa-or-korrin "$player" "$loginPath"
 scores=$home/.local/share/vessa-or-korrin/highscore.dat
 check "the player's scores are theirs" [ "$(stat -c %U "$scores")" = "$player" ]
