@@ -1,12 +1,18 @@
-// Test support: Allegro without a display, and stand-ins for the datafiles the
-// game loads at start-up.
+// Test support: Allegro without a display, stand-ins for the game's data, boards
+// built from pictures, and scratch folders.
 #include "TestAllegro.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
-#include <string>
+#include <sstream>
 
+#include <unistd.h>
+
+#include "Input.h"
 #include "MainLoop.h"
+#include "Sound.h"
 
 void ensureAllegro()
 {
@@ -28,20 +34,14 @@ void installTestTheme()
 {
     ensureAllegro();
     static DATAFILE theme[5];
-    static bool made = false;
-    if (!made) {
+    if (!theme[0].dat) {
         for (int i = 0; i < 4; i++) {
             BITMAP *cell = create_bitmap(20, 20);
             clear_to_color(cell, testThemeColor(i));
-            theme[i].dat = get_rle_sprite(cell);
-            theme[i].type = DAT_RLE_SPRITE;
-            theme[i].size = 0;
-            theme[i].prop = nullptr;
+            theme[i] = {get_rle_sprite(cell), DAT_RLE_SPRITE, 0, nullptr};
             destroy_bitmap(cell);
         }
-        theme[4].dat = nullptr;
-        theme[4].type = DAT_END;
-        made = true;
+        theme[4] = {nullptr, DAT_END, 0, nullptr};
     }
     allData = vessaData = korrinData = theme;
 }
@@ -64,13 +64,23 @@ extern "C" int __wrap_play_sample(const SAMPLE *sample, int volume, int pan, int
 
 int playCount(const SAMPLE *sample)
 {
-    auto found = playCounts.find(sample);
-    return found == playCounts.end() ? 0 : found->second;
+    return playCounts.count(sample) ? playCounts.at(sample) : 0;
 }
 
 void resetPlayCounts()
 {
     playCounts.clear();
+}
+
+void installTestSounds()
+{
+    ensureAllegro();
+    static SAMPLE *fall = create_sample(8, 0, 22050, 100);
+    static SAMPLE *killed = create_sample(8, 0, 22050, 100);
+    fallBlock = fall;
+    blockKilled = killed;
+    soundOn = 1;
+    resetPlayCounts();
 }
 
 static GFX_DRIVER testScreenDriver;
@@ -99,16 +109,118 @@ void removeTestScreen()
 void installBuiltData()
 {
     ensureAllegro();
-    static bool loaded = false;
-    if (!loaded) {
-        std::string gfx = std::string(VOK_RUN_DIR) + "/Gfx/";
-        vessaData = loadGameDatafile((gfx + "DataVessa.dat").c_str(), DAT_RLE_SPRITE);
-        korrinData = loadGameDatafile((gfx + "DataKorrin.dat").c_str(), DAT_RLE_SPRITE);
-        fontData = loadGameDatafile((gfx + "DataFont.dat").c_str(), DAT_FONT);
-        loaded = true;
-    }
-    allData = vessaData;
+    static DATAFILE *vessa = loadGameDatafile(VOK_RUN_DIR "/Gfx/DataVessa.dat", DAT_RLE_SPRITE);
+    static DATAFILE *korrin = loadGameDatafile(VOK_RUN_DIR "/Gfx/DataKorrin.dat", DAT_RLE_SPRITE);
+    static DATAFILE *fonts = loadGameDatafile(VOK_RUN_DIR "/Gfx/DataFont.dat", DAT_FONT);
+    allData = vessaData = vessa;
+    korrinData = korrin;
+    fontData = fonts;
     comicSmall = static_cast<FONT *>(fontData[0].dat);
     comicMedium = static_cast<FONT *>(fontData[1].dat);
     comicBig = static_cast<FONT *>(fontData[2].dat);
+}
+
+TestBoard::TestBoard(int gameType, int width)
+{
+    installTestTheme();
+    installTestSounds();
+    endGame = 0;
+    downControl = movingTimer = rotatingTimer = 0;
+    fallingBlockTimer = 0;
+    board = mainCollision = newCollisionSystem(gameType, 160, 40, width, 400);
+}
+
+TestBoard::~TestBoard()
+{
+    destroyCollision(board);
+    mainCollision = nullptr;
+    endGame = 0;
+}
+
+Block *TestBoard::put(int column, int row, int color)
+{
+    Block *block = newBlock(static_cast<RLE_SPRITE *>(allData[color].dat), board->x + 20 * column,
+                            board->y + 20 * row, color);
+    collisionStackAddBlock(board, block);
+    return block;
+}
+
+void TestBoard::stack(const std::string &picture)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(picture);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    const int top = board->height / 20 - static_cast<int>(lines.size());
+    for (size_t row = 0; row < lines.size(); row++)
+        for (size_t column = 0; column < lines[row].size(); column++)
+            if (lines[row][column] != '.')
+                put(column, top + row, lines[row][column] - '0');
+}
+
+std::string TestBoard::picture(int rows, int columns) const
+{
+    if (columns < 0)
+        columns = board->width / 20;
+    const int top = board->height / 20 - rows;
+    std::string text;
+    for (int row = 0; row < rows; row++)
+        text += std::string(columns, '.') + "\n";
+    for (int i = 0; i < board->stack->count; i++) {
+        const Block *b = board->stack->blocks[i];
+        int row = (b->y - board->y) / 20 - top;
+        int column = (b->x - board->x) / 20;
+        if (row >= 0 && row < rows && column >= 0 && column < columns) {
+            char &cell = text[row * (columns + 1) + column];
+            cell = cell == '.' ? static_cast<char>('0' + b->color) : '#';
+        }
+    }
+    return text;
+}
+
+void TestBoard::setPiece(int type, int column, int row, int color)
+{
+    destroyTetraBlock(board->tetraBlock);
+    board->tetraBlock = newTetraBlock(type, board->x + 20 * column, board->y + 20 * row);
+    for (int i = 0; i < 4 && color >= 0; i++) {
+        board->tetraBlock->blocks[i]->color = color;
+        board->tetraBlock->blocks[i]->image = static_cast<RLE_SPRITE *>(allData[color].dat);
+    }
+}
+
+Cells cellsOf(const TetraBlock *piece)
+{
+    Cells cells;
+    for (int i = 0; i < 4; i++)
+        cells.emplace_back(piece->blocks[i]->x, piece->blocks[i]->y);
+    return cells;
+}
+
+Cells shifted(const Cells &cells, int dx, int dy)
+{
+    Cells moved;
+    for (auto [x, y] : cells)
+        moved.emplace_back(x + dx, y + dy);
+    return moved;
+}
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir()
+{
+    char pattern[] = "/tmp/vokTestXXXXXX";
+    path = mkdtemp(pattern);
+    previous = fs::current_path();
+    fs::current_path(path);
+}
+
+// Folders a test made read-only are opened up again so they can go.
+TempDir::~TempDir()
+{
+    fs::current_path(previous);
+    fs::permissions(path, fs::perms::owner_all);
+    for (const auto &entry : fs::recursive_directory_iterator(path))
+        if (entry.is_directory() && !entry.is_symlink())
+            fs::permissions(entry.path(), fs::perms::owner_all);
+    fs::remove_all(path);
 }
