@@ -2,7 +2,8 @@
 // repeat countdowns and the fall key's release rule.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "CollisionSystem.h"
 #include "Input.h"
@@ -11,149 +12,78 @@
 
 namespace {
 
-class InputTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        installTestTheme();
-        srand(7);
-        mainCollision = newCollisionSystem(0, 160, 40, 320, 400);
-        for (int i = 0; i < KEY_MAX; i++)
-            key[i] = 0;
-        movingTimer = rotatingTimer = downControl = 0;
-        endGame = 0;
-    }
-
-    void TearDown() override
-    {
-        destroyCollision(mainCollision);
-        mainCollision = nullptr;
-        for (int i = 0; i < KEY_MAX; i++)
-            key[i] = 0;
-        inputMoveLeft = KEY_LEFT;
-        endGame = 0;
-    }
-
-    int pieceX() { return mainCollision->tetraBlock->blocks[0]->x; }
-    int pieceY() { return mainCollision->tetraBlock->blocks[0]->y; }
-
-    // Runs ticks with the key held and records on which ticks the piece moved sideways.
-    std::vector<int> ticksThatMoved(int code, int ticks)
-    {
-        std::vector<int> moved;
-        key[code] = 1;
-        for (int tick = 1; tick <= ticks; tick++) {
-            int before = pieceX();
-            input();
-            if (pieceX() != before)
-                moved.push_back(tick);
-        }
-        key[code] = 0;
-        return moved;
-    }
+struct Hold {
+    std::vector<int> keys;
+    // One letter a tick for what the piece did: Left, Right, Turned, Down, landed (X), or '.'.
+    std::string trace;
 };
 
-TEST_F(InputTest, HeldSidewaysKeyMovesAtOnceThenEveryFifthTick)
-{
-    EXPECT_EQ(ticksThatMoved(KEY_LEFT, 11), (std::vector<int>{1, 6, 11}));
-    EXPECT_EQ(ticksThatMoved(KEY_RIGHT, 11), (std::vector<int>{5, 10}));
-}
+struct Case {
+    const char *name;
+    int column, row;
+    std::vector<Hold> holds;
+};
 
-TEST_F(InputTest, BlockedMoveIsTriedEveryTickAndLeavesNoCountdown)
+std::string play(TestBoard &game, const Hold &hold)
 {
-    while (collisionTetraBlockMoveLeft(mainCollision))
-        ;
-    int wallX = pieceX();
-    key[KEY_LEFT] = 1;
-    for (int tick = 0; tick < 3; tick++)
+    std::string trace;
+    for (int code : hold.keys)
+        key[code] = 1;
+    for (size_t tick = 0; tick < hold.trace.size(); tick++) {
+        Cells before = game.pieceCells();
+        int rotation = game.board->tetraBlock->rotation;
+        int landed = game.board->stack->count;
         input();
-    EXPECT_EQ(pieceX(), wallX);
-    EXPECT_EQ(movingTimer, 0);
-
-    key[KEY_LEFT] = 0;
-    key[KEY_RIGHT] = 1;
-    input();
-    EXPECT_EQ(pieceX(), wallX + 20);
-}
-
-TEST_F(InputTest, RightWinsWhenBothSidewaysKeysAreHeld)
-{
-    int start = pieceX();
-    key[KEY_LEFT] = key[KEY_RIGHT] = 1;
-    input();
-    EXPECT_EQ(pieceX(), start + 20);
-}
-
-TEST_F(InputTest, TapInOtherDirectionWaitsForTheCountdown)
-{
-    int start = pieceX();
-    key[KEY_RIGHT] = 1;
-    input();
-    key[KEY_RIGHT] = 0;
-    key[KEY_LEFT] = 1;
-    for (int tick = 0; tick < 4; tick++)
-        input();
-    EXPECT_EQ(pieceX(), start + 20);
-    input();
-    EXPECT_EQ(pieceX(), start);
-}
-
-TEST_F(InputTest, HeldTurnKeyTurnsEveryTenthTick)
-{
-    key[KEY_X] = 1;
-    int turns = 0;
-    for (int tick = 1; tick <= 21; tick++) {
-        int before = mainCollision->tetraBlock->rotation;
-        input();
-        if (mainCollision->tetraBlock->rotation != before)
-            turns++;
+        Cells after = game.pieceCells();
+        if (game.board->stack->count != landed)
+            trace += 'X';
+        else if (rotation != game.board->tetraBlock->rotation)
+            trace += 'T';
+        else
+            trace += after == before                    ? '.'
+                     : after == shifted(before, -20, 0) ? 'L'
+                     : after == shifted(before, 20, 0)  ? 'R'
+                     : after == shifted(before, 0, 20)  ? 'D'
+                                                        : '?';
     }
-    EXPECT_EQ(turns, 3);
-    EXPECT_EQ(rotatingTimer, 10);
-}
-
-TEST_F(InputTest, HeldFallKeyDropsEveryTickButNotTheNextPiece)
-{
-    int startY = pieceY();
-    key[KEY_DOWN] = 1;
-    input();
-    input();
-    EXPECT_EQ(pieceY(), startY + 40);
-
-    for (int tick = 0; tick < 40 && mainCollision->stack->count == 0; tick++)
-        input();
-    ASSERT_EQ(mainCollision->stack->count, 4) << "the piece should have landed";
-    EXPECT_EQ(downControl, 1);
-    int spawnY = pieceY();
-    input();
-    EXPECT_EQ(pieceY(), spawnY) << "a held fall key must not drop the next piece";
-
-    key[KEY_DOWN] = 0;
-    input();
-    EXPECT_EQ(downControl, 0);
-    key[KEY_DOWN] = 1;
-    input();
-    EXPECT_EQ(pieceY(), spawnY + 20);
-}
-
-TEST_F(InputTest, EscapeEndsTheGame)
-{
-    key[KEY_ESC] = 1;
-    input();
-    EXPECT_NE(endGame, 0);
-}
-
-TEST_F(InputTest, ReboundKeyReplacesTheDefault)
-{
-    inputMoveLeft = KEY_A;
-    int start = pieceX();
-    key[KEY_LEFT] = 1;
-    input();
-    EXPECT_EQ(pieceX(), start);
-    key[KEY_LEFT] = 0;
-    key[KEY_A] = 1;
-    input();
-    EXPECT_EQ(pieceX(), start - 20);
+    for (int code : hold.keys)
+        key[code] = 0;
+    return trace;
 }
 
 } // namespace
+
+TEST(InputKeys, RepeatCountdownsAndTheFallKeysRelease)
+{
+    // A row of four (type 6) anchored at the cell.
+    const Case cases[] = {
+        {"held sideways: at once, then every fifth tick", 6, 5,
+         {{{KEY_LEFT}, "L....L....L"}, {{KEY_RIGHT}, "....R....R"}}},
+        {"both sideways keys: right wins", 6, 5, {{{KEY_LEFT, KEY_RIGHT}, "R"}}},
+        {"the other way within the countdown waits for it", 6, 5, {{{KEY_RIGHT}, "R"}, {{KEY_LEFT}, "....L"}}},
+        {"blocked at the wall: tried every tick, no countdown", 0, 5, {{{KEY_LEFT}, "..."}, {{KEY_RIGHT}, "R"}}},
+        {"held turn key: every tenth tick", 6, 5, {{{KEY_X}, "T.........T.........T"}, {{KEY_Z}, ".........T"}}},
+        {"held fall key: every tick, not into the next piece", 6, 17,
+         {{{KEY_DOWN}, "DDX.."}, {{}, "."}, {{KEY_DOWN}, "D"}}},
+    };
+    for (const Case &c : cases) {
+        TestBoard game;
+        game.setPiece(6, c.column, c.row);
+        for (const Hold &hold : c.holds)
+            EXPECT_EQ(play(game, hold), hold.trace) << c.name;
+    }
+}
+
+TEST(InputKeys, ReboundKeyReplacesTheDefaultAndEscapeEndsTheGame)
+{
+    TestBoard game;
+    game.setPiece(6, 6, 5);
+    inputMoveLeft = KEY_A;
+    EXPECT_EQ(play(game, {{KEY_LEFT}, "."}), ".");
+    EXPECT_EQ(play(game, {{KEY_A}, "L"}), "L");
+    inputMoveLeft = KEY_LEFT;
+
+    EXPECT_EQ(endGame, 0);
+    play(game, {{KEY_ESC}, "."});
+    EXPECT_NE(endGame, 0);
+}

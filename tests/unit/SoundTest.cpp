@@ -2,78 +2,49 @@
 // library with the player's sound switch on and off.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "Sound.h"
 #include "TestAllegro.h"
 
-namespace {
-
-class SoundTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ensureAllegro();
+TEST(SoundInit, MissingFilesAreReportedInOrderAndNeverPlayed)
+{
+    ensureAllegro();
+    const std::string ending = ".wav file could not be found. Reinstall the game to have proper sounds.";
+    const std::string fall = "Error, blockFall" + ending, killed = "Error, blockKilled" + ending;
+    for (bool built : {true, false}) {
+        TempDir folder;
+        if (built)
+            std::filesystem::create_directory_symlink(VOK_RUN_DIR "/Sfx", "Sfx");
         resetPlayCounts();
         soundOn = 1;
-    }
-    void TearDown() override
-    {
-        soundExit();
-        soundOn = 1;
-    }
-
-    // Runs soundInit from the given directory and returns what it reported.
-    std::string initFrom(const std::string &directory)
-    {
-        char previous[4096];
-        EXPECT_NE(getcwd(previous, sizeof previous), nullptr);
-        EXPECT_EQ(chdir(directory.c_str()), 0);
         testing::internal::CaptureStdout();
         soundInit();
         std::string reported = testing::internal::GetCapturedStdout();
-        EXPECT_EQ(chdir(previous), 0);
-        return reported;
+        playBlockFall();
+        playBlockKilled();
+
+        if (built) {
+            EXPECT_EQ(reported, "");
+            EXPECT_EQ(playCount(fallBlock), 1);
+            EXPECT_EQ(playCount(blockKilled), 1);
+        } else {
+            EXPECT_LT(reported.find(fall), reported.find(killed)) << reported;
+            EXPECT_NE(reported.find(killed), std::string::npos) << reported;
+            EXPECT_EQ(playCount(nullptr), 0);
+        }
+        soundExit();
     }
-};
-
-TEST_F(SoundTest, BuiltSoundsLoadWithoutComplaint)
-{
-    EXPECT_EQ(initFrom(VOK_RUN_DIR), "");
-    EXPECT_NE(fallBlock, nullptr);
-    EXPECT_NE(blockKilled, nullptr);
 }
 
-TEST_F(SoundTest, MissingSoundsAreReportedInOrderAndNeverPlayed)
+TEST(SoundSwitch, OffSilencesBothEffectsAndOnBringsThemBack)
 {
-    char empty[] = "/tmp/vokSoundXXXXXX";
-    ASSERT_NE(mkdtemp(empty), nullptr);
-    std::string reported = initFrom(empty);
-    rmdir(empty);
-
-    size_t fall = reported.find("Error, blockFall.wav file could not be found. Reinstall the game to have proper sounds.");
-    size_t killed = reported.find("Error, blockKilled.wav file could not be found. Reinstall the game to have proper sounds.");
-    ASSERT_NE(fall, std::string::npos) << reported;
-    ASSERT_NE(killed, std::string::npos) << reported;
-    EXPECT_LT(fall, killed);
-
-    playBlockFall();
-    playBlockKilled();
-    EXPECT_EQ(playCount(nullptr), 0);
-}
-
-TEST_F(SoundTest, SwitchOffSilencesBothEffectsAndSwitchOnBringsThemBack)
-{
-    fallBlock = create_sample(8, 0, 22050, 100);
-    blockKilled = create_sample(8, 0, 22050, 100);
-
+    installTestSounds();
     soundOn = 0;
     playBlockFall();
     playBlockKilled();
-    EXPECT_EQ(playCount(fallBlock), 0);
-    EXPECT_EQ(playCount(blockKilled), 0);
+    EXPECT_EQ(playCount(fallBlock) + playCount(blockKilled), 0);
 
     soundOn = 1;
     playBlockFall();
@@ -82,5 +53,3 @@ TEST_F(SoundTest, SwitchOffSilencesBothEffectsAndSwitchOnBringsThemBack)
     EXPECT_EQ(playCount(fallBlock), 1);
     EXPECT_EQ(playCount(blockKilled), 2);
 }
-
-} // namespace

@@ -8,28 +8,22 @@
 #include "StartingScreen.h"
 #include "TestAllegro.h"
 
-namespace {
-
-const int white = 0xFFFFFF;
-
-int rgbAt(BITMAP *bitmap, int x, int y)
+static bool isWhite(int x, int y)
 {
-    int c = getpixel(bitmap, x, y);
-    return getr(c) << 16 | getg(c) << 8 | getb(c);
+    return getpixel(screen, x, y) == makecol(255, 255, 255);
 }
 
-int countColorInBand(BITMAP *bitmap, int top, int bottom, int r, int g, int b)
+static int countInBand(int top, int r, int g, int b)
 {
-    int wanted = makecol(r, g, b);
     int count = 0;
-    for (int y = top; y < bottom; y++)
+    for (int y = top; y < top + 45; y++)
         for (int x = 175; x < 466; x++)
-            count += getpixel(bitmap, x, y) == wanted;
+            count += getpixel(screen, x, y) == makecol(r, g, b);
     return count;
 }
 
-// True when the 20 x 20 area at (x, y) shows exactly the given sprite.
-bool showsSprite(BITMAP *bitmap, DATAFILE *theme, int object, int x, int y)
+// True when the 20 x 20 area at (x, y) of the screen shows exactly the sprite.
+static bool showsSprite(DATAFILE *theme, int object, int x, int y)
 {
     BITMAP *expected = create_bitmap(20, 20);
     clear_bitmap(expected);
@@ -37,12 +31,12 @@ bool showsSprite(BITMAP *bitmap, DATAFILE *theme, int object, int x, int y)
     bool same = true;
     for (int dy = 0; dy < 20; dy++)
         for (int dx = 0; dx < 20; dx++)
-            same = same && getpixel(bitmap, x + dx, y + dy) == getpixel(expected, dx, dy);
+            same = same && getpixel(screen, x + dx, y + dy) == getpixel(expected, dx, dy);
     destroy_bitmap(expected);
     return same;
 }
 
-class TitleScreenTest : public ::testing::Test {
+class TitleScreen : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -57,72 +51,47 @@ protected:
     }
 };
 
-TEST_F(TitleScreenTest, PanelsStandAtTheirCorners)
-{
-    selection = 0;
-    drawStartScreen();
-
-    for (auto [x, y] : {std::pair{140, 10}, {500, 10}, {140, 100}, {500, 100}, {320, 10}, {140, 55}})
-        EXPECT_EQ(rgbAt(screen, x, y), white) << "title panel frame at " << x << "," << y;
-    EXPECT_EQ(rgbAt(screen, 141, 11), 0);
-    EXPECT_EQ(rgbAt(screen, 499, 99), 0);
-
-    for (auto [x, y] : {std::pair{170, 145}, {470, 145}, {170, 449}, {470, 449}, {320, 145}})
-        EXPECT_EQ(rgbAt(screen, x, y), white) << "menu panel frame at " << x << "," << y;
-    EXPECT_EQ(rgbAt(screen, 171, 146), 0);
-
-    // The credit bar covers the menu panel's bottom rows; only its top and sides show.
-    for (auto [x, y] : {std::pair{30, 450}, {610, 450}, {30, 479}, {610, 479}, {320, 450}})
-        EXPECT_EQ(rgbAt(screen, x, y), white) << "credit bar frame at " << x << "," << y;
-    EXPECT_EQ(rgbAt(screen, 170, 460), 0);
-    EXPECT_EQ(rgbAt(screen, 470, 460), 0);
-}
-
-TEST_F(TitleScreenTest, HighlightAndMarkersFollowTheSelection)
-{
-    struct Item {
-        int top;
-        int leftObject, leftX, rightObject, rightX;
-    };
-    const Item items[4] = {{160, 2, 195, 3, 425}, {240, 0, 215, 0, 405}, {320, 1, 195, 1, 425}, {400, 3, 245, 2, 375}};
-
-    for (int chosen = 0; chosen < 4; chosen++) {
-        selection = chosen;
-        drawStartScreen();
-        for (int i = 0; i < 4; i++) {
-            int highlighted = countColorInBand(screen, items[i].top, items[i].top + 45, 4, 217, 158);
-            int normal = countColorInBand(screen, items[i].top, items[i].top + 45, 223, 36, 134);
-            if (i == chosen) {
-                EXPECT_GT(highlighted, 0) << "item " << i;
-                EXPECT_EQ(normal, 0) << "item " << i;
-            } else {
-                EXPECT_EQ(highlighted, 0) << "item " << i << " with " << chosen << " chosen";
-                EXPECT_GT(normal, 0) << "item " << i;
-            }
-            int markerY = items[i].top + 15;
-            EXPECT_EQ(showsSprite(screen, vessaData, items[i].leftObject, items[i].leftX, markerY), i == chosen)
-                << "left marker of item " << i << " with " << chosen << " chosen";
-            EXPECT_EQ(showsSprite(screen, korrinData, items[i].rightObject, items[i].rightX, markerY), i == chosen)
-                << "right marker of item " << i << " with " << chosen << " chosen";
-        }
-    }
-}
-
-TEST_F(TitleScreenTest, ScatterIsNewOnEveryDrawAndTheScreenShowsTheBuffer)
+TEST_F(TitleScreen, PanelsStandAtTheirCornersOverAFreshScatter)
 {
     drawStartScreen();
     BITMAP *first = create_bitmap(640, 480);
     blit(screen, first, 0, 0, 0, 0, 640, 480);
     drawStartScreen();
 
+    // Title panel, menu panel, and the credit bar covering the menu panel's bottom
+    // rows with only its top and sides showing.
+    for (auto [x, y] : {std::pair{140, 10}, {500, 100}, {320, 10}, {140, 55}, {170, 145}, {470, 449},
+                        {320, 145}, {30, 450}, {610, 479}, {320, 450}})
+        EXPECT_TRUE(isWhite(x, y)) << "frame at " << x << "," << y;
+    for (auto [x, y] : {std::pair{141, 11}, {499, 99}, {171, 146}, {170, 460}, {470, 460}})
+        EXPECT_EQ(getpixel(screen, x, y), 0) << "panel inside at " << x << "," << y;
+
     int differing = 0;
     for (int y = 0; y < 480; y++)
         for (int x = 0; x < 640; x++) {
             differing += getpixel(first, x, y) != getpixel(screen, x, y);
-            ASSERT_EQ(getpixel(screen, x, y), getpixel(dblbuffer, x, y));
+            ASSERT_EQ(getpixel(screen, x, y), getpixel(dblbuffer, x, y)) << "the screen shows the buffer";
         }
-    EXPECT_GT(differing, 10000);
+    EXPECT_GT(differing, 10000) << "the scatter is new on every draw";
     destroy_bitmap(first);
 }
 
-} // namespace
+TEST_F(TitleScreen, HighlightAndMarkersFollowTheSelection)
+{
+    // Item top, left marker object and x, right marker object and x.
+    const int items[4][5] = {
+        {160, 2, 195, 3, 425}, {240, 0, 215, 0, 405}, {320, 1, 195, 1, 425}, {400, 3, 245, 2, 375}};
+    for (int chosen = 0; chosen < 4; chosen++) {
+        selection = chosen;
+        drawStartScreen();
+        for (int i = 0; i < 4; i++) {
+            const auto &[top, leftObject, leftX, rightObject, rightX] = items[i];
+            bool on = i == chosen;
+            SCOPED_TRACE(testing::Message() << "item " << i << " with " << chosen << " chosen");
+            EXPECT_EQ(countInBand(top, 4, 217, 158) > 0, on);
+            EXPECT_EQ(countInBand(top, 223, 36, 134) > 0, !on);
+            EXPECT_EQ(showsSprite(vessaData, leftObject, leftX, top + 15), on);
+            EXPECT_EQ(showsSprite(korrinData, rightObject, rightX, top + 15), on);
+        }
+    }
+}
