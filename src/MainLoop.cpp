@@ -26,13 +26,14 @@ int run = 1;
 
 static const int ticksPerSecond = 60;
 
+static void dieWithLibraryError();
 static DATAFILE *loadDatafileOrDie(const char *path, int objectType, const char *message);
 
 void init()
 {
-    allegro_init();
-    install_timer();
-    install_keyboard();
+    // Without a display or a keyboard there is no game; say so rather than crash.
+    if (allegro_init() != 0 || install_timer() != 0 || install_keyboard() != 0)
+        dieWithLibraryError();
     if (install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT, nullptr) < 0) {
         allegro_message("Sound Error: %s\n", allegro_error);
         allegro_message("Game will keep running");
@@ -42,10 +43,8 @@ void init()
     endGame = 0;
 
     set_color_depth(24);
-    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 640, 480, 0, 0) < 0) {
-        allegro_message("Error: %s\n", allegro_error);
-        exit(1);
-    }
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 640, 480, 0, 0) < 0)
+        dieWithLibraryError();
     set_window_title("Vessa Or Korrin");
     srand(time(nullptr));
 
@@ -54,6 +53,8 @@ void init()
     vessaData = loadDatafileOrDie("Gfx/DataVessa.dat", DAT_RLE_SPRITE,
                                   "Error, DataVessa.dat file could not be found. Reinstall the game.");
     dblbuffer = create_bitmap(SCREEN_W, SCREEN_H);
+    if (!dblbuffer)
+        dieWithLibraryError();
     clear_bitmap(dblbuffer);
     soundInit();
     fontData = loadDatafileOrDie("Gfx/DataFont.dat", DAT_FONT,
@@ -300,6 +301,13 @@ bool datafileIsSound(const char *path, int objectType)
 DATAFILE *loadGameDatafile(const char *path, int objectType)
 {
     return datafileIsSound(path, objectType) ? load_datafile(path) : nullptr;
+}
+
+static void dieWithLibraryError()
+{
+    // Allegro gives no reason when it finds no display at all.
+    allegro_message("Error: %s\n", allegro_error[0] ? allegro_error : "no display or keyboard to play on");
+    exit(1);
 }
 
 static DATAFILE *loadDatafileOrDie(const char *path, int objectType, const char *message)

@@ -119,10 +119,11 @@ GameRun::GameRun(GameLaunch launch) : launch_(std::move(launch))
             return;
         }
         std::error_code error;
+        bool handed = lchown(directory_.c_str(), user->pw_uid, user->pw_gid) == 0;
         for (fs::recursive_directory_iterator entry(directory_, error), end; !error && entry != end;
              entry.increment(error))
-            lchown(entry->path().c_str(), user->pw_uid, user->pw_gid);
-        if (error || lchown(directory_.c_str(), user->pw_uid, user->pw_gid) != 0)
+            handed = lchown(entry->path().c_str(), user->pw_uid, user->pw_gid) == 0 && handed;
+        if (error || !handed)
             ADD_FAILURE() << "cannot hand " << directory_ << " to " << launch_.user;
     }
 }

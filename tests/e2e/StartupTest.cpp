@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -164,4 +165,14 @@ TEST(StartupSounds, NoSoundDeviceIsReportedBeforeTheWindowOpensAndTheGamePlays)
     EXPECT_EQ(boxes[1].text, "Game will keep running");
     EXPECT_FALSE(boxes[0].gameWindowOpen);
     EXPECT_FALSE(boxes[1].gameWindowOpen);
+}
+
+TEST(Startup, WithoutADisplayEndsWithAMessageAndCodeOne)
+{
+    GameRun game(GameLaunch{"", "", {"DISPLAY"}, ""});
+    game.start();
+    EXPECT_EQ(game.waitForExit(), 1);
+    std::ifstream out(game.path("game.out"));
+    std::string said((std::istreambuf_iterator<char>(out)), {});
+    EXPECT_NE(said.find("Error: no display or keyboard to play on"), std::string::npos) << said;
 }
