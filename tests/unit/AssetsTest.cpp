@@ -1,214 +1,129 @@
-// Checks the datafiles, sounds and icons that the build generates, loaded the
-// way the game loads them: block order and looks, fonts, sample shapes.
+// Checks the datafiles and sounds that the build generates, loaded the way the
+// game loads them: block order and looks, fonts, sample shapes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "FontData.h"
 #include "TestAllegro.h"
-#include "ThemeData.h"
 
-namespace {
-
-struct DatafileCloser {
-    void operator()(DATAFILE *data) const { unload_datafile(data); }
-};
-using Datafile = std::unique_ptr<DATAFILE, DatafileCloser>;
-
-Datafile loadGfx(const char *name)
+static DATAFILE *loadGfx(const char *name)
 {
     ensureAllegro();
-    return Datafile(load_datafile((std::string(VOK_RUN_DIR "/Gfx/") + name).c_str()));
-}
-
-int countObjects(const DATAFILE *data)
-{
+    DATAFILE *data = load_datafile((VOK_RUN_DIR "/Gfx/" + std::string(name)).c_str());
     int count = 0;
-    while (data[count].type != DAT_END)
+    while (data && data[count].type != DAT_END)
         count++;
-    return count;
+    EXPECT_EQ(count, 4) << name;
+    return data;
 }
 
 // The block drawn over the mask colour, so a see-through pixel shows up as one.
-BITMAP *drawBlock(const DATAFILE &object)
+static std::vector<int> pixelsOf(const DATAFILE &block)
 {
     BITMAP *cell = create_bitmap_ex(24, 20, 20);
     clear_to_color(cell, bitmap_mask_color(cell));
-    draw_rle_sprite(cell, static_cast<RLE_SPRITE *>(object.dat), 0, 0);
-    return cell;
+    draw_rle_sprite(cell, static_cast<RLE_SPRITE *>(block.dat), 0, 0);
+    std::vector<int> pixels;
+    for (int y = 0; y < 20; y++)
+        for (int x = 0; x < 20; x++)
+            pixels.push_back(getpixel(cell, x, y));
+    destroy_bitmap(cell);
+    return pixels;
 }
 
 // Which of red, blue, green, yellow the average colour of a block is nearest in hue.
-int nearestBlockHue(BITMAP *cell)
+static int nearestBlockHue(const std::vector<int> &pixels)
 {
     double r = 0, g = 0, b = 0;
-    for (int y = 0; y < 20; y++) {
-        for (int x = 0; x < 20; x++) {
-            int c = getpixel(cell, x, y);
-            r += getr24(c), g += getg24(c), b += getb24(c);
-        }
-    }
+    for (int c : pixels)
+        r += getr24(c), g += getg24(c), b += getb24(c);
     double hue = std::atan2(std::sqrt(3.0) * (g - b), 2 * r - g - b) * 180 / M_PI;
     const double blockHues[4] = {0, 225, 120, 50};
+    auto distance = [hue, &blockHues](int i) { return std::fabs(std::remainder(hue - blockHues[i], 360.0)); };
     int nearest = 0;
-    double best = 360;
-    for (int i = 0; i < 4; i++) {
-        double distance = std::fabs(std::remainder(hue - blockHues[i], 360.0));
-        if (distance < best)
-            best = distance, nearest = i;
-    }
+    for (int i = 1; i < 4; i++)
+        if (distance(i) < distance(nearest))
+            nearest = i;
     return nearest;
 }
 
-struct Span {
-    int left = 10000, right = -1, top = 10000, bottom = -1;
-};
-
-// The ink of text drawn centred at x with its top at y, as a game screen draws it.
-Span inkOf(FONT *font, const char *text, int x, int y)
+// The ink's bounding box (left, top, right, bottom) of text drawn centred at x, top at y.
+static std::vector<int> inkOf(FONT *font, const char *text, int x, int y)
 {
     BITMAP *canvas = create_bitmap_ex(24, 640, 480);
-    clear_to_color(canvas, makecol24(0, 0, 0));
+    clear_to_color(canvas, 0);
     textout_centre_ex(canvas, font, text, x, y, makecol24(255, 255, 255), -1);
-    Span ink;
-    for (int py = 0; py < canvas->h; py++) {
-        for (int px = 0; px < canvas->w; px++) {
-            if (getpixel(canvas, px, py) != makecol24(0, 0, 0)) {
-                ink.left = std::min(ink.left, px), ink.right = std::max(ink.right, px);
-                ink.top = std::min(ink.top, py), ink.bottom = std::max(ink.bottom, py);
-            }
-        }
-    }
+    std::vector<int> box = {640, 480, -1, -1};
+    for (int py = 0; py < canvas->h; py++)
+        for (int px = 0; px < canvas->w; px++)
+            if (getpixel(canvas, px, py) != 0)
+                box = {std::min(box[0], px), std::min(box[1], py), std::max(box[2], px), std::max(box[3], py)};
     destroy_bitmap(canvas);
-    return ink;
+    return box;
 }
 
-// Zero crossings per second, about the unsigned midpoint Allegro stores samples around.
-double crossingRate(const SAMPLE *sample)
+// A sample's values about its silent midpoint (Allegro stores samples unsigned).
+static std::vector<double> valuesOf(const SAMPLE *sample)
 {
-    const int middle = sample->bits == 16 ? 0x8000 : 0x80;
-    int crossings = 0;
-    bool above = false;
-    for (unsigned long i = 0; i < sample->len; i++) {
-        int value = sample->bits == 16 ? static_cast<const uint16_t *>(sample->data)[i]
-                                       : static_cast<const uint8_t *>(sample->data)[i];
-        if ((value > middle) != above && value != middle) {
-            above = !above;
-            crossings++;
-        }
-    }
-    return crossings * static_cast<double>(sample->freq) / sample->len;
+    std::vector<double> values;
+    for (unsigned long i = 0; i < sample->len; i++)
+        values.push_back(sample->bits == 16 ? static_cast<const uint16_t *>(sample->data)[i] - 32768.0
+                                            : static_cast<const uint8_t *>(sample->data)[i] - 128.0);
+    return values;
 }
 
-double energy(const SAMPLE *sample, unsigned long from, unsigned long to)
+static double energy(const std::vector<double> &values, size_t from, size_t to)
 {
     double sum = 0;
-    for (unsigned long i = from; i < to; i++) {
-        double v = sample->bits == 16 ? static_cast<const uint16_t *>(sample->data)[i] - 32768.0
-                                      : static_cast<const uint8_t *>(sample->data)[i] - 128.0;
-        sum += v * v;
-    }
+    for (size_t i = from; i < to; i++)
+        sum += values[i] * values[i];
     return sum;
 }
 
-} // namespace
-
-TEST(ThemeDatafile, FourOpaqueShadedBlocksInColourOrder)
+TEST(ThemeDatafile, FourOpaqueShadedBlocksInColourOrderDrawnDifferentlyByEachTheme)
 {
-    const int blocks[4] = {BLOCK_RED, BLOCK_BLUE, BLOCK_GREEN, BLOCK_YELLOW};
-    for (const char *name : {"DataVessa.dat", "DataKorrin.dat"}) {
-        SCOPED_TRACE(name);
-        Datafile theme = loadGfx(name);
-        ASSERT_NE(theme, nullptr);
-        ASSERT_EQ(countObjects(theme.get()), 4);
-        for (int colour = 0; colour < 4; colour++) {
-            SCOPED_TRACE(colour);
-            // A block takes the object numbered by its colour.
-            ASSERT_EQ(blocks[colour], colour);
-            const DATAFILE &object = theme.get()[colour];
-            ASSERT_EQ(object.type, DAT_RLE_SPRITE);
-            const RLE_SPRITE *sprite = static_cast<RLE_SPRITE *>(object.dat);
-            EXPECT_EQ(sprite->w, 20);
-            EXPECT_EQ(sprite->h, 20);
-            EXPECT_EQ(sprite->color_depth, 24);
-
-            BITMAP *cell = drawBlock(object);
-            std::set<int> shades;
-            int holes = 0;
-            for (int y = 0; y < 20; y++) {
-                for (int x = 0; x < 20; x++) {
-                    holes += getpixel(cell, x, y) == bitmap_mask_color(cell);
-                    shades.insert(getpixel(cell, x, y));
-                }
-            }
-            EXPECT_EQ(holes, 0);
-            EXPECT_GE(shades.size(), 12u) << "a flat block";
-            EXPECT_EQ(nearestBlockHue(cell), colour);
-            destroy_bitmap(cell);
-        }
-    }
-}
-
-TEST(ThemeDatafile, ThemesDrawEachColourDifferently)
-{
-    Datafile vessa = loadGfx("DataVessa.dat");
-    Datafile korrin = loadGfx("DataKorrin.dat");
+    DATAFILE *vessa = loadGfx("DataVessa.dat");
+    DATAFILE *korrin = loadGfx("DataKorrin.dat");
     ASSERT_TRUE(vessa && korrin);
     for (int colour = 0; colour < 4; colour++) {
-        BITMAP *a = drawBlock(vessa.get()[colour]);
-        BITMAP *b = drawBlock(korrin.get()[colour]);
-        long difference = 0;
-        for (int y = 0; y < 20; y++) {
-            for (int x = 0; x < 20; x++) {
-                int p = getpixel(a, x, y), q = getpixel(b, x, y);
-                difference += std::abs(getr24(p) - getr24(q)) + std::abs(getg24(p) - getg24(q)) +
-                              std::abs(getb24(p) - getb24(q));
-            }
+        std::vector<int> blocks[2] = {pixelsOf(vessa[colour]), pixelsOf(korrin[colour])};
+        for (const std::vector<int> &pixels : blocks) {
+            std::set<int> shades(pixels.begin(), pixels.end());
+            EXPECT_EQ(shades.count(makecol24(255, 0, 255)), 0u) << "a see-through pixel in colour " << colour;
+            EXPECT_GE(shades.size(), 12u) << "a flat block of colour " << colour;
+            EXPECT_EQ(nearestBlockHue(pixels), colour);
         }
-        EXPECT_GT(difference / 400, 40) << "colour " << colour;
-        destroy_bitmap(a);
-        destroy_bitmap(b);
+        long difference = 0;
+        for (int i = 0; i < 400; i++) {
+            int p = blocks[0][i], q = blocks[1][i];
+            difference += std::abs(getr24(p) - getr24(q)) + std::abs(getg24(p) - getg24(q)) +
+                          std::abs(getb24(p) - getb24(q));
+        }
+        EXPECT_GT(difference / 400, 40) << "colour " << colour << " looks the same in both themes";
     }
+    unload_datafile(vessa);
+    unload_datafile(korrin);
 }
 
-TEST(FontDatafile, FourColourableFontsOfGrowingSize)
+TEST(FontDatafile, FourColourableFontsOfGrowingSizeWithATitleThatFitsItsPanel)
 {
-    Datafile fonts = loadGfx("DataFont.dat");
+    DATAFILE *fonts = loadGfx("DataFont.dat");
     ASSERT_NE(fonts, nullptr);
-    ASSERT_EQ(countObjects(fonts.get()), 4);
     FONT *font[4];
     for (int i = 0; i < 4; i++) {
-        SCOPED_TRACE(i);
-        ASSERT_EQ(fonts.get()[i].type, DAT_FONT);
-        font[i] = static_cast<FONT *>(fonts.get()[i].dat);
+        font[i] = static_cast<FONT *>(fonts[i].dat);
         // Only a mono font takes the colour it is drawn in.
-        EXPECT_TRUE(is_mono_font(font[i]));
-        EXPECT_EQ(get_font_range_begin(font[i], -1), ' ');
-        EXPECT_EQ(get_font_range_end(font[i], -1), '~');
-        EXPECT_GT(text_length(font[i], "W"), text_length(font[i], "i")) << "not proportional";
-
-        BITMAP *canvas = create_bitmap_ex(24, 300, 60);
-        clear_to_color(canvas, makecol24(10, 20, 30));
-        textout_ex(canvas, font[i], "Score: 1234", 0, 0, makecol24(4, 217, 158), -1);
-        int ink = 0, other = 0;
-        for (int y = 0; y < canvas->h; y++) {
-            for (int x = 0; x < canvas->w; x++) {
-                int c = getpixel(canvas, x, y);
-                ink += c == makecol24(4, 217, 158);
-                other += c != makecol24(4, 217, 158) && c != makecol24(10, 20, 30);
-            }
-        }
-        EXPECT_GT(ink, 20);
-        EXPECT_EQ(other, 0);
-        destroy_bitmap(canvas);
+        EXPECT_TRUE(is_mono_font(font[i])) << i;
+        EXPECT_EQ(get_font_range_begin(font[i], -1), ' ') << i;
+        EXPECT_EQ(get_font_range_end(font[i], -1), '~') << i;
+        EXPECT_GT(text_length(font[i], "W"), text_length(font[i], "i")) << i << " is not proportional";
+        EXPECT_GT(inkOf(font[i], "Score: 1234", 320, 0)[3], 0) << i << " draws nothing";
     }
     // Rows of the high-score and options screens are 25 and 30 px apart, main
     // menu items 80; the credit line sits in the last 25 px of the screen.
@@ -217,68 +132,36 @@ TEST(FontDatafile, FourColourableFontsOfGrowingSize)
     EXPECT_LE(text_height(font[MEDIUM_FONT]), 50);
     EXPECT_LT(text_height(font[MEDIUM_FONT]), text_height(font[BIG_FONT]));
     EXPECT_LE(text_height(font[CREDIT_FONT]), 25);
-}
 
-TEST(FontDatafile, TitleWordsFitTheirPanelApart)
-{
-    Datafile fonts = loadGfx("DataFont.dat");
-    ASSERT_NE(fonts, nullptr);
-    FONT *big = static_cast<FONT *>(fonts.get()[BIG_FONT].dat);
-    // The title panel spans x 140..500, y 10..100; words are drawn from top y 20.
-    Span vessa = inkOf(big, "Vessa", 230, 20);
-    Span orWord = inkOf(big, "or", 305, 20);
-    Span korrin = inkOf(big, "Korrin", 395, 20);
-    EXPECT_GT(vessa.left, 141);
-    EXPECT_LT(korrin.right, 499);
+    // The title panel spans x 140..500, y 10..100; its words are drawn from top y 20.
+    FONT *big = font[BIG_FONT];
+    std::vector<int> vessa = inkOf(big, "Vessa", 230, 20);
+    std::vector<int> orWord = inkOf(big, "or", 305, 20);
+    std::vector<int> korrin = inkOf(big, "Korrin", 395, 20);
+    EXPECT_GT(vessa[0], 141);
+    EXPECT_LT(korrin[2], 499);
     // Closer than half a space, the three words run together.
-    const int apart = text_length(big, " ") / 2;
-    EXPECT_GE(orWord.left - vessa.right - 1, apart);
-    EXPECT_GE(korrin.left - orWord.right - 1, apart);
-    EXPECT_LT(std::max({vessa.bottom, orWord.bottom, korrin.bottom}), 99);
-    // Capitals this tall read as a title, not as a menu line.
-    EXPECT_GE(vessa.bottom - vessa.top, 24);
+    EXPECT_GE(orWord[0] - vessa[2] - 1, text_length(big, " ") / 2);
+    EXPECT_GE(korrin[0] - orWord[2] - 1, text_length(big, " ") / 2);
+    EXPECT_LT(std::max({vessa[3], orWord[3], korrin[3]}), 99);
+    EXPECT_GE(vessa[3] - vessa[1], 24) << "capitals this tall read as a title";
+    unload_datafile(fonts);
 }
 
-TEST(SoundFiles, ShortLowThudAndLongerBrightChime)
+TEST(SoundFiles, ShortThudAndLongerChimeThatBothDieAway)
 {
     ensureAllegro();
-    SAMPLE *thud = load_wav(VOK_RUN_DIR "/Sfx/blockFall.wav");
-    SAMPLE *chime = load_wav(VOK_RUN_DIR "/Sfx/blockKilled.wav");
-    ASSERT_NE(thud, nullptr);
-    ASSERT_NE(chime, nullptr);
-    for (SAMPLE *sample : {thud, chime}) {
+    const char *const files[2] = {VOK_RUN_DIR "/Sfx/blockFall.wav", VOK_RUN_DIR "/Sfx/blockKilled.wav"};
+    const double shortest[2] = {0.05, 0.25}, longest[2] = {0.25, 0.6};
+    for (int i = 0; i < 2; i++) {
+        SAMPLE *sample = load_wav(files[i]);
+        ASSERT_NE(sample, nullptr) << files[i];
         EXPECT_FALSE(sample->stereo);
-        EXPECT_TRUE(sample->bits == 8 || sample->bits == 16);
-        EXPECT_TRUE(sample->freq == 22050 || sample->freq == 44100);
-        // Both die away rather than stop short.
-        EXPECT_LT(energy(sample, sample->len * 3 / 4, sample->len), energy(sample, 0, sample->len / 4) / 10);
-    }
-    double thudSeconds = static_cast<double>(thud->len) / thud->freq;
-    double chimeSeconds = static_cast<double>(chime->len) / chime->freq;
-    EXPECT_GE(thudSeconds, 0.05);
-    EXPECT_LE(thudSeconds, 0.25);
-    EXPECT_GE(chimeSeconds, 0.25);
-    EXPECT_LE(chimeSeconds, 0.6);
-    EXPECT_LT(crossingRate(thud) * 4, crossingRate(chime));
-    destroy_sample(thud);
-    destroy_sample(chime);
-}
-
-TEST(IconFiles, PngOfEachSize)
-{
-    // The build puts the icons beside the run directory.
-    for (int size : {48, 128}) {
-        std::string path = VOK_RUN_DIR "/../icons/" + std::to_string(size) + "x" + std::to_string(size) +
-                           "/vessa-or-korrin.png";
-        std::ifstream file(path, std::ios::binary);
-        ASSERT_TRUE(file) << path;
-        std::vector<unsigned char> png((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        ASSERT_GT(png.size(), 33u);
-        const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-        EXPECT_TRUE(std::equal(signature, signature + 8, png.begin()));
-        EXPECT_EQ(std::string(png.begin() + 12, png.begin() + 16), "IHDR");
-        auto word = [&png](int at) { return png[at] << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3]; };
-        EXPECT_EQ(word(16), size);
-        EXPECT_EQ(word(20), size);
+        std::vector<double> values = valuesOf(sample);
+        size_t n = values.size();
+        EXPECT_LT(energy(values, n * 3 / 4, n), energy(values, 0, n / 4) / 10) << files[i];
+        double seconds = static_cast<double>(n) / sample->freq;
+        EXPECT_TRUE(seconds >= shortest[i] && seconds <= longest[i]) << files[i] << ": " << seconds << " s";
+        destroy_sample(sample);
     }
 }
