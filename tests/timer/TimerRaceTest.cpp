@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "CollisionSystem.h"
@@ -11,13 +12,10 @@
 
 TEST(TimerCounters, EveryLogicTickIsRunOnceWhileCallbacksFire)
 {
-    installTestTheme();
-    mainCollision = newCollisionSystem(0, 160, 40, 320, 400);
-    mainCollision->fallDelay = 3;
-    timeControl = 0;
-    fallingBlockTimer = 0;
     const int ticks = 20000;
-
+    auto game = std::make_unique<TestBoard>();
+    game->board->fallDelay = 3;
+    timeControl = 0;
     std::atomic<int> timersDone{0};
     std::thread logicTimer([&] {
         for (int i = 0; i < ticks; i++)
@@ -33,15 +31,12 @@ TEST(TimerCounters, EveryLogicTickIsRunOnceWhileCallbacksFire)
     // The game loop's side: spend every due tick, start a new board when one is lost.
     int ticksRun = 0;
     while (timersDone < 2 || timeControl > 0) {
-        while (timeControl > 0) {
+        for (; timeControl > 0; timeControl--, ticksRun++) {
             gameCycle();
-            timeControl--;
-            ticksRun++;
             if (endGame) {
-                destroyCollision(mainCollision);
-                mainCollision = newCollisionSystem(0, 160, 40, 320, 400);
-                mainCollision->fallDelay = 3;
-                endGame = 0;
+                game.reset();
+                game = std::make_unique<TestBoard>();
+                game->board->fallDelay = 3;
             }
         }
     }
@@ -51,6 +46,4 @@ TEST(TimerCounters, EveryLogicTickIsRunOnceWhileCallbacksFire)
     EXPECT_EQ(ticksRun, ticks);
     EXPECT_EQ(timeControl, 0);
     EXPECT_GE(fallingBlockTimer, 0);
-    destroyCollision(mainCollision);
-    mainCollision = nullptr;
 }
