@@ -26,25 +26,19 @@ struct Case {
 
 std::string play(TestBoard &game, const Hold &hold)
 {
-    std::string trace;
     for (int code : hold.keys)
         key[code] = 1;
+    std::string trace;
     for (size_t tick = 0; tick < hold.trace.size(); tick++) {
-        Cells before = game.pieceCells();
-        int rotation = game.board->tetraBlock->rotation;
-        int landed = game.board->stack->count;
+        const Cells before = game.pieceCells();
+        const int rotation = game.board->tetraBlock->rotation, landed = game.board->stack->count;
         input();
-        Cells after = game.pieceCells();
-        if (game.board->stack->count != landed)
-            trace += 'X';
-        else if (rotation != game.board->tetraBlock->rotation)
-            trace += 'T';
-        else
-            trace += after == before                    ? '.'
-                     : after == shifted(before, -20, 0) ? 'L'
-                     : after == shifted(before, 20, 0)  ? 'R'
-                     : after == shifted(before, 0, 20)  ? 'D'
-                                                        : '?';
+        const std::pair<Cells, char> moves[] = {{before, '.'}, {shifted(before, -20, 0), 'L'},
+                                                {shifted(before, 20, 0), 'R'}, {shifted(before, 0, 20), 'D'}};
+        char what = game.board->stack->count != landed ? 'X' : rotation != game.board->tetraBlock->rotation ? 'T' : '?';
+        for (const auto &[cells, letter] : moves)
+            what = what == '?' && game.pieceCells() == cells ? letter : what;
+        trace += what;
     }
     for (int code : hold.keys)
         key[code] = 0;

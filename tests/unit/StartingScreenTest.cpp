@@ -8,11 +8,6 @@
 #include "StartingScreen.h"
 #include "TestAllegro.h"
 
-static bool isWhite(int x, int y)
-{
-    return getpixel(screen, x, y) == makecol(255, 255, 255);
-}
-
 static int countInBand(int top, int r, int g, int b)
 {
     int count = 0;
@@ -62,7 +57,7 @@ TEST_F(TitleScreen, PanelsStandAtTheirCornersOverAFreshScatter)
     // rows with only its top and sides showing.
     for (auto [x, y] : {std::pair{140, 10}, {500, 100}, {320, 10}, {140, 55}, {170, 145}, {470, 449},
                         {320, 145}, {30, 450}, {610, 479}, {320, 450}})
-        EXPECT_TRUE(isWhite(x, y)) << "frame at " << x << "," << y;
+        EXPECT_EQ(getpixel(screen, x, y), makecol(255, 255, 255)) << "frame at " << x << "," << y;
     for (auto [x, y] : {std::pair{141, 11}, {499, 99}, {171, 146}, {170, 460}, {470, 460}})
         EXPECT_EQ(getpixel(screen, x, y), 0) << "panel inside at " << x << "," << y;
 
