@@ -2,6 +2,7 @@
 // by pointer identity.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "BlockArray.h"
@@ -53,5 +54,20 @@ TEST(BlockArrayRemove, LastPointerFillsTheGapAndOthersChangeNothing)
     }
     for (Block *removed : {b[0], b[3], lookalike})
         destroyBlock(removed);
+    destroyBlockArray(array);
+}
+
+TEST(BlockArrayClone, SharesTheSamePointersInOrderInItsOwnStorage)
+{
+    BlockArray *array = newBlockArray();
+    Slots blocks;
+    add(array, 50, blocks);
+    BlockArray *clone = cloneBlockArray(array);
+    EXPECT_EQ(clone->capacity, 80);
+    EXPECT_EQ(slotsOf(clone), blocks);
+    EXPECT_NE(clone->blocks, array->blocks);
+    // The blocks are shared, so only one of the two may destroy them.
+    free(clone->blocks);
+    free(clone);
     destroyBlockArray(array);
 }
