@@ -16,6 +16,17 @@ static int assetUsage()
     return 2;
 }
 
+bool assetWriteFile(const std::string &path, const std::vector<uint8_t> &bytes)
+{
+    FILE *file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        std::perror(path.c_str());
+        return false;
+    }
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 3)

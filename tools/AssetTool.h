@@ -2,7 +2,9 @@
 // written as a file that Allegro's dat utility or load_wav can read.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // Writes the four 20 x 20 block sprites of a theme (0 Vessa, 1 Korrin) as
 // 24-bit BMPs named block_red.bmp, block_blue.bmp, block_green.bmp and
@@ -19,3 +21,7 @@ bool fontWriteSheet(const std::string &fontPath, int pixelSize, const std::strin
 // Synthesizes the landing thud and the kill chime as 16-bit mono WAVs.
 bool soundWriteBlockFall(const std::string &path);
 bool soundWriteBlockKilled(const std::string &path);
+
+// Writes the bytes as the whole file; false, with the reason on stderr, if it
+// cannot be written.
+bool assetWriteFile(const std::string &path, const std::vector<uint8_t> &bytes);

@@ -96,13 +96,7 @@ static bool fontWritePcx(const std::string &path, const std::vector<uint8_t> &pi
         out.insert(out.end(), {level, static_cast<uint8_t>(grid ? 0 : level), level});
     }
 
-    FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        std::perror(path.c_str());
-        return false;
-    }
-    bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    return std::fclose(file) == 0 && written;
+    return assetWriteFile(path, out);
 }
 
 bool fontWriteSheet(const std::string &fontPath, int pixelSize, const std::string &path)

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 #include "AssetTool.h"
@@ -55,13 +54,7 @@ static bool soundWriteWav(const std::string &path, const std::vector<int16_t> &p
     for (int16_t sample : pcm)
         put16(static_cast<uint16_t>(sample));
 
-    FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        std::perror(path.c_str());
-        return false;
-    }
-    bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    return std::fclose(file) == 0 && written;
+    return assetWriteFile(path, out);
 }
 
 bool soundWriteBlockFall(const std::string &path)

@@ -193,11 +193,6 @@ static uint8_t spriteByte(double value)
 
 static bool spriteWriteBmp(const std::string &path, const std::vector<uint8_t> &rgb, int width, int height)
 {
-    FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        std::perror(path.c_str());
-        return false;
-    }
     const int rowBytes = (width * 3 + 3) & ~3;
     const uint32_t dataSize = rowBytes * height;
     std::vector<uint8_t> out(54 + dataSize, 0);
@@ -229,8 +224,7 @@ static bool spriteWriteBmp(const std::string &path, const std::vector<uint8_t> &
             row[x * 3 + 2] = p[0];
         }
     }
-    bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    return std::fclose(file) == 0 && written;
+    return assetWriteFile(path, out);
 }
 
 bool spriteWriteTheme(int theme, const std::string &dir)
@@ -316,11 +310,5 @@ bool spriteWriteIcon(int size, const std::string &path)
     spritePngChunk(png, "IDAT", packed);
     spritePngChunk(png, "IEND", {});
 
-    FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        std::perror(path.c_str());
-        return false;
-    }
-    bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-    return std::fclose(file) == 0 && written;
+    return assetWriteFile(path, png);
 }
