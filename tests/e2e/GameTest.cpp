@@ -90,3 +90,52 @@ TEST(WholeGame, ZeroPointsEnterATableOfNegativeScoresAtTheTop)
     EXPECT_EQ(game.waitForExit(), 0);
     EXPECT_EQ(readBytes(game.path("highscore.dat")), littleEndian({0, -1, -2, -3, -4, -5, -6, -7, -8, -9}));
 }
+
+// The title screen that comes after the first one: a steady capture, so not
+// caught halfway through the copy to the window.
+static Image nextTitleScreen(GameRun &game, const Image &first)
+{
+    Image previous;
+    return game.waitForScreen(
+        [&](const Image &now) {
+            bool steady = now == previous && !(now == first) && highlightedItem(now) == 0 && markersShown(now, 0);
+            previous = now;
+            return steady;
+        },
+        "a new title screen");
+}
+
+TEST(GameTypeMenu, CancelPlaysNoGameAndDrawsNoTheme)
+{
+    // The same start time gives the same random numbers: if Cancel drew a theme,
+    // the next scatter would differ from the one a mere redraw gives.
+    GameRun cancelled;
+    cancelled.fixTime(424242);
+    cancelled.start();
+    Image first = waitForHighlight(cancelled, 0);
+    ASSERT_FALSE(first.empty());
+    cancelled.holdKey(XK_Return);
+    auto onCancel = [](const Image &s) { return showsText(s, "Cancel", GameFont::medium, 320, 265, highlightColour); };
+    ASSERT_FALSE(cancelled.waitForScreen([](const Image &s) {
+        return showsText(s, "Tetris", GameFont::medium, 320, 165, highlightColour);
+    }, "the game-type menu").empty());
+    cancelled.holdKey(XK_Up);
+    ASSERT_FALSE(cancelled.waitForScreen(onCancel, "\"Cancel\" highlighted").empty());
+    cancelled.holdKey(XK_Return);
+    Image afterCancel = nextTitleScreen(cancelled, first);
+    ASSERT_FALSE(afterCancel.empty());
+    takeExit(cancelled, 0);
+    EXPECT_EQ(cancelled.waitForExit(), 0);
+
+    // One game window at a time: the next run's would stand over this one's.
+    GameRun redrawn;
+    redrawn.fixTime(424242);
+    redrawn.start();
+    ASSERT_FALSE(waitForHighlight(redrawn, 0).empty());
+    redrawn.holdKey(XK_a);
+    Image afterRedraw = nextTitleScreen(redrawn, first);
+
+    EXPECT_TRUE(afterCancel == afterRedraw);
+    takeExit(redrawn, 0);
+    EXPECT_EQ(redrawn.waitForExit(), 0);
+}
