@@ -139,3 +139,61 @@ TEST(GameTypeMenu, CancelPlaysNoGameAndDrawsNoTheme)
     takeExit(redrawn, 0);
     EXPECT_EQ(redrawn.waitForExit(), 0);
 }
+
+TEST(OddScoreFiles, LetTheGameStartPlayShowItsTableAndExit)
+{
+    struct Odd {
+        const char *what;
+        std::vector<uint8_t> bytes; // empty: a folder of that name
+        bool readOnly;
+        bool entersTable;
+    };
+    std::vector<uint8_t> garbage;
+    for (int i = 1; i <= 40; i++)
+        garbage.push_back(uint8_t(i * 37 % 128));
+    std::vector<uint8_t> longer = littleEndian(std::vector<int32_t>(12, 5));
+    const Odd odds[] = {
+        {"a short file", {7, 0, 0, 0, 9, 9}, false, false},
+        {"a long file", longer, false, false},
+        {"garbage", garbage, false, false},
+        {"a folder", {}, false, false},
+        {"a read-only file in a read-only folder", littleEndian(std::vector<int32_t>(10, -1)), true, true},
+    };
+    for (const Odd &odd : odds) {
+        SCOPED_TRACE(odd.what);
+        GameRun game;
+        std::string file = game.path("highscore.dat");
+        if (odd.bytes.empty())
+            std::filesystem::create_directory(file);
+        else
+            std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char *>(odd.bytes.data()), odd.bytes.size());
+        if (odd.readOnly) {
+            std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                                   std::filesystem::perms::others_read);
+            std::filesystem::permissions(game.path("."), std::filesystem::perms::owner_write |
+                                                             std::filesystem::perms::group_write |
+                                                             std::filesystem::perms::others_write,
+                                         std::filesystem::perm_options::remove);
+        }
+        game.start();
+        ASSERT_FALSE(startGame(game, 0).empty());
+        endGame(game, odd.entersTable);
+        for (int item : {1, 2}) {
+            game.holdKey(XK_Down);
+            ASSERT_FALSE(waitForHighlight(game, item).empty());
+        }
+        game.holdKey(XK_Return);
+        auto table = [](const Image &s) { return showsText(s, "High Scores:", GameFont::small, 320, 125, white); };
+        ASSERT_FALSE(game.waitForScreen(table, "the high-score table").empty());
+        game.pressUntil(XK_a, [](const Image &s) { return highlightedItem(s) == 2; }, "the menu after the table");
+        takeExit(game, 2);
+        EXPECT_EQ(game.waitForExit(), 0);
+        if (odd.bytes.empty()) {
+            EXPECT_TRUE(std::filesystem::is_directory(file));
+        }
+        if (odd.readOnly) {
+            EXPECT_EQ(readBytes(file), odd.bytes) << "a read-only table must not be replaced";
+        }
+        std::filesystem::permissions(game.path("."), std::filesystem::perms::owner_all);
+    }
+}
