@@ -158,6 +158,15 @@ Image waitForHighlight(GameRun &game, int item)
     return screen;
 }
 
+void viewHighScores(GameRun &game)
+{
+    game.holdKey(XK_Return);
+    auto table = [](const Image &s) { return showsText(s, "High Scores:", GameFont::small, 320, 125, white); };
+    if (game.waitForScreen(table, "the high-score table").empty())
+        return;
+    game.pressUntil(XK_a, [](const Image &s) { return highlightedItem(s) == 2; }, "the menu after the table");
+}
+
 void takeExit(GameRun &game, int highlighted)
 {
     while (highlighted != menuItems - 1) {

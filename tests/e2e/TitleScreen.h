@@ -24,5 +24,9 @@ bool markersAbsent(const Image &screen, int item, std::string *why = nullptr);
 // markers; an empty image after a failure.
 Image waitForHighlight(GameRun &game, int item);
 
+// From the menu on "Highscores": opens the table, and once it shows leaves it with
+// a key the menu ignores (again, since the table drops keys while it settles).
+void viewHighScores(GameRun &game);
+
 // Moves the highlight up to "Exit" from the given item and takes it.
 void takeExit(GameRun &game, int highlighted);
