@@ -91,20 +91,6 @@ TEST(WholeGame, ZeroPointsEnterATableOfNegativeScoresAtTheTop)
     EXPECT_EQ(readBytes(game.path("highscore.dat")), littleEndian({0, -1, -2, -3, -4, -5, -6, -7, -8, -9}));
 }
 
-// The title screen that comes after the first one: a steady capture, so not
-// caught halfway through the copy to the window.
-static Image nextTitleScreen(GameRun &game, const Image &first)
-{
-    Image previous;
-    return game.waitForScreen(
-        [&](const Image &now) {
-            bool steady = now == previous && !(now == first) && highlightedItem(now) == 0 && markersShown(now, 0);
-            previous = now;
-            return steady;
-        },
-        "a new title screen");
-}
-
 TEST(GameTypeMenu, CancelPlaysNoGameAndDrawsNoTheme)
 {
     // The same start time gives the same random numbers: if Cancel drew a theme,
@@ -122,7 +108,7 @@ TEST(GameTypeMenu, CancelPlaysNoGameAndDrawsNoTheme)
     cancelled.holdKey(XK_Up);
     ASSERT_FALSE(cancelled.waitForScreen(onCancel, "\"Cancel\" highlighted").empty());
     cancelled.holdKey(XK_Return);
-    Image afterCancel = nextTitleScreen(cancelled, first);
+    Image afterCancel = waitForSteadyHighlight(cancelled, 0, first);
     ASSERT_FALSE(afterCancel.empty());
     takeExit(cancelled, 0);
     EXPECT_EQ(cancelled.waitForExit(), 0);
@@ -133,7 +119,7 @@ TEST(GameTypeMenu, CancelPlaysNoGameAndDrawsNoTheme)
     redrawn.start();
     ASSERT_FALSE(waitForHighlight(redrawn, 0).empty());
     redrawn.holdKey(XK_a);
-    Image afterRedraw = nextTitleScreen(redrawn, first);
+    Image afterRedraw = waitForSteadyHighlight(redrawn, 0, first);
 
     EXPECT_TRUE(afterCancel == afterRedraw);
     takeExit(redrawn, 0);

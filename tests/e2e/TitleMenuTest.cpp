@@ -39,15 +39,7 @@ Image firstScreenAt(long startTime)
     GameRun game;
     game.fixTime(startTime);
     game.start();
-    Image previous = waitForHighlight(game, 0);
-    // Two captures alike: the frame is whole, not caught halfway to the window.
-    Image screen = game.waitForScreen(
-        [&previous](const Image &now) {
-            bool same = now == previous;
-            previous = now;
-            return same;
-        },
-        "a steady title screen");
+    Image screen = waitForSteadyHighlight(game, 0);
     takeExit(game, 0);
     EXPECT_EQ(game.waitForExit(), 0);
     return screen;

@@ -158,6 +158,19 @@ Image waitForHighlight(GameRun &game, int item)
     return screen;
 }
 
+Image waitForSteadyHighlight(GameRun &game, int item, const Image &unlike)
+{
+    Image previous;
+    return game.waitForScreen(
+        [&](const Image &now) {
+            bool steady = now == previous && !(now == unlike) && highlightedItem(now) == item &&
+                          markersShown(now, item);
+            previous = now;
+            return steady;
+        },
+        "a steady title screen with item " + std::to_string(item) + " highlighted");
+}
+
 void viewHighScores(GameRun &game)
 {
     game.holdKey(XK_Return);

@@ -24,6 +24,11 @@ bool markersAbsent(const Image &screen, int item, std::string *why = nullptr);
 // markers; an empty image after a failure.
 Image waitForHighlight(GameRun &game, int item);
 
+// Like waitForHighlight, but only a capture taken twice alike counts, so the
+// screen is not caught halfway through its copy to the window; one equal to
+// `unlike` does not count either.
+Image waitForSteadyHighlight(GameRun &game, int item, const Image &unlike = Image());
+
 // From the menu on "Highscores": opens the table, and once it shows leaves it with
 // a key the menu ignores (again, since the table drops keys while it settles).
 void viewHighScores(GameRun &game);
