@@ -189,3 +189,30 @@ TEST(InstalledGame, EachPlayerKeepsTheirOwnScoresInTheirDataFolder)
 
     EXPECT_TRUE(fs::is_empty(elsewhere)) << elsewhere << " is where the game was started, not where it keeps things";
 }
+
+// Started from a desktop menu, a launcher that cannot make the player's folder
+// says why in a box, since nobody reads its stderr there.
+TEST(InstalledGame, AFolderThatCannotBeMadeIsReportedInABox)
+{
+    const char *command = getenv("VOK_INSTALLED_COMMAND");
+    if (!command || !*command)
+        GTEST_SKIP() << "VOK_INSTALLED_COMMAND names no installed game";
+    Player player;
+    ASSERT_FALSE(testing::Test::HasFailure());
+    // A file where the data folder's parent should be: no one can make a folder in it.
+    fs::path notAFolder = player.home() / "not-a-folder";
+    player.writeFile(notAFolder, {'x'});
+
+    GameLaunch launch;
+    launch.command = command;
+    launch.directory = player.home().string();
+    launch.environment = {"HOME=" + player.home().string(), "XDG_DATA_HOME=" + notAFolder.string()};
+    launch.user = player.user();
+    GameRun game(launch);
+    game.start();
+    EXPECT_EQ(game.waitForExit(), 1);
+    std::vector<std::string> expected = {"vessa-or-korrin: cannot set up the game's folder " + notAFolder.string() +
+                                         "/vessa-or-korrin: it cannot be made"};
+    EXPECT_EQ(game.messages(), expected);
+    EXPECT_EQ(hex(readBytes(notAFolder)), hex({'x'})) << "the file in the way is left as it was";
+}

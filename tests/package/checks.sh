@@ -94,6 +94,6 @@ runInstalledGameScenario() {
     local code=${PIPESTATUS[0]}
     set -e
     check "the installed-game scenario passed" [ "$code" -eq 0 ]
-    check "and really ran (not skipped)" bash -c "grep -q '^\[  PASSED  \] 1 test' '$output' && ! grep -q '^\[  SKIPPED \]' '$output'"
+    check "and really ran (not skipped)" bash -c "grep -q '^\[  PASSED  \] 2 tests' '$output' && ! grep -q '^\[  SKIPPED \]' '$output'"
     rm -f "$output"
 }
