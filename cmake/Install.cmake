@@ -78,6 +78,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The game's and the launcher's message boxes are xmessage windows; without it
+# their texts go to stderr only.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS x11-utils)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Folders are made under the umask of whoever builds; the package's are 0755.
 set(openFolders ${VOK_PACKAGING_DIR}/OpenFolders.cmake)

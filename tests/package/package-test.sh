@@ -49,6 +49,7 @@ depends=$(field Depends)
 echo "Depends: $depends"
 check "depends on the Allegro 4 runtime library" grep -q "liballegro4.4" <<<"$depends"
 check "and on nothing the build needs" bash -c "! grep -Eq -- '-dev|freetype|cmake' <<<'$depends'"
+check "recommends xmessage's package, which shows the message boxes" grep -qw "x11-utils" <<<"$(field Recommends)"
 
 step "the package's files"
 expectInstalledFiles /usr <(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./usr/||' | sort)
