@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,15 +140,27 @@ void playOneGame(const Player &player, const std::string &command, const std::st
     EXPECT_EQ(game.waitForExit(), 0);
 }
 
+class InstalledGame : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char *installed = getenv("VOK_INSTALLED_COMMAND");
+        if (!installed || !*installed)
+            GTEST_SKIP() << "VOK_INSTALLED_COMMAND names no installed game";
+        command = installed;
+        playerSlot.emplace();
+        ASSERT_FALSE(HasFailure());
+    }
+
+    std::string command;
+    std::optional<Player> playerSlot;
+};
+
 } // namespace
 
-TEST(InstalledGame, EachPlayerKeepsTheirOwnScoresInTheirDataFolder)
+TEST_F(InstalledGame, EachPlayerKeepsTheirOwnScoresInTheirDataFolder)
 {
-    const char *command = getenv("VOK_INSTALLED_COMMAND");
-    if (!command || !*command)
-        GTEST_SKIP() << "VOK_INSTALLED_COMMAND names no installed game";
-    Player player;
-    ASSERT_FALSE(testing::Test::HasFailure());
+    Player &player = *playerSlot;
 
     // Started from a folder anyone may write to, the game still keeps nothing there.
     std::string elsewhere = temporaryFolder("elsewhere-XXXXXX");
@@ -192,13 +205,9 @@ TEST(InstalledGame, EachPlayerKeepsTheirOwnScoresInTheirDataFolder)
 
 // Started from a desktop menu, a launcher that cannot make the player's folder
 // says why in a box, since nobody reads its stderr there.
-TEST(InstalledGame, AFolderThatCannotBeMadeIsReportedInABox)
+TEST_F(InstalledGame, AFolderThatCannotBeMadeIsReportedInABox)
 {
-    const char *command = getenv("VOK_INSTALLED_COMMAND");
-    if (!command || !*command)
-        GTEST_SKIP() << "VOK_INSTALLED_COMMAND names no installed game";
-    Player player;
-    ASSERT_FALSE(testing::Test::HasFailure());
+    Player &player = *playerSlot;
     // A file where the data folder's parent should be: no one can make a folder in it.
     fs::path notAFolder = player.home() / "not-a-folder";
     player.writeFile(notAFolder, {'x'});
