@@ -5,39 +5,14 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "GameRun.h"
 #include "Playfield.h"
+#include "ScoreFile.h"
 #include "ScreenText.h"
 #include "TitleScreen.h"
 
-namespace {
-
-std::vector<uint8_t> littleEndian(const std::vector<int32_t> &scores)
-{
-    std::vector<uint8_t> bytes;
-    for (int32_t score : scores)
-        for (int shift = 0; shift < 32; shift += 8)
-            bytes.push_back(uint8_t(uint32_t(score) >> shift));
-    return bytes;
-}
-
-void writeTable(const std::string &path, const std::vector<int32_t> &scores)
-{
-    std::vector<uint8_t> bytes = littleEndian(scores);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
-}
-
-std::vector<uint8_t> readBytes(const std::string &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
-}
-
-} // namespace
 
 TEST(WholeGame, StartsWithItsFrameAndEndsByEscapeBackToTheMenu)
 {
@@ -81,14 +56,14 @@ TEST(WholeGame, ZeroPointsEnterATableOfNegativeScoresAtTheTop)
 {
     GameRun game;
     std::vector<int32_t> stored{-1, -2, -3, -4, -5, -6, -7, -8, -9, -10};
-    writeTable(game.path("highscore.dat"), stored);
+    writeFileBytes(game.path("highscore.dat"), scoreFileBytes(stored));
     game.start();
     ASSERT_FALSE(startGame(game, 0).empty());
 
     endGame(game, true);
     takeExit(game, 0);
     EXPECT_EQ(game.waitForExit(), 0);
-    EXPECT_EQ(readBytes(game.path("highscore.dat")), littleEndian({0, -1, -2, -3, -4, -5, -6, -7, -8, -9}));
+    EXPECT_EQ(readFileBytes(game.path("highscore.dat")), scoreFileBytes({0, -1, -2, -3, -4, -5, -6, -7, -8, -9}));
 }
 
 TEST(GameTypeMenu, CancelPlaysNoGameAndDrawsNoTheme)
@@ -137,13 +112,13 @@ TEST(OddScoreFiles, LetTheGameStartPlayShowItsTableAndExit)
     std::vector<uint8_t> garbage;
     for (int i = 1; i <= 40; i++)
         garbage.push_back(uint8_t(i * 37 % 128));
-    std::vector<uint8_t> longer = littleEndian(std::vector<int32_t>(12, 5));
+    std::vector<uint8_t> longer = scoreFileBytes(std::vector<int32_t>(12, 5));
     const Odd odds[] = {
         {"a short file", {7, 0, 0, 0, 9, 9}, false, false},
         {"a long file", longer, false, false},
         {"garbage", garbage, false, false},
         {"a folder", {}, false, false},
-        {"a read-only file in a read-only folder", littleEndian(std::vector<int32_t>(10, -1)), true, true},
+        {"a read-only file in a read-only folder", scoreFileBytes(std::vector<int32_t>(10, -1)), true, true},
     };
     for (const Odd &odd : odds) {
         SCOPED_TRACE(odd.what);
@@ -152,7 +127,7 @@ TEST(OddScoreFiles, LetTheGameStartPlayShowItsTableAndExit)
         if (odd.bytes.empty())
             std::filesystem::create_directory(file);
         else
-            std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char *>(odd.bytes.data()), odd.bytes.size());
+            writeFileBytes(file, odd.bytes);
         if (odd.readOnly) {
             std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
                                                    std::filesystem::perms::others_read);
@@ -175,7 +150,7 @@ TEST(OddScoreFiles, LetTheGameStartPlayShowItsTableAndExit)
             EXPECT_TRUE(std::filesystem::is_directory(file));
         }
         if (odd.readOnly) {
-            EXPECT_EQ(readBytes(file), odd.bytes) << "a read-only table must not be replaced";
+            EXPECT_EQ(readFileBytes(file), odd.bytes) << "a read-only table must not be replaced";
         }
         std::filesystem::permissions(game.path("."), std::filesystem::perms::owner_all);
     }

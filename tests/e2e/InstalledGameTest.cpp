@@ -11,13 +11,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "GameRun.h"
 #include "Playfield.h"
+#include "ScoreFile.h"
 #include "TitleScreen.h"
 
 namespace fs = std::filesystem;
@@ -33,29 +33,19 @@ std::string temporaryFolder(const char *name)
     return pattern;
 }
 
-std::vector<char> scoresFile(std::int32_t first, std::int32_t rest)
+std::vector<uint8_t> scoresFile(std::int32_t first, std::int32_t rest)
 {
-    std::vector<char> bytes;
-    for (int entry = 0; entry < 10; entry++) {
-        std::uint32_t value = static_cast<std::uint32_t>(entry == 0 ? first : rest);
-        for (int shift = 0; shift < 32; shift += 8)
-            bytes.push_back(static_cast<char>((value >> shift) & 0xff));
-    }
-    return bytes;
+    std::vector<int32_t> scores(10, rest);
+    scores[0] = first;
+    return scoreFileBytes(scores);
 }
 
-std::vector<char> readBytes(const fs::path &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-std::string hex(const std::vector<char> &bytes)
+std::string hex(const std::vector<uint8_t> &bytes)
 {
     std::string text;
     char digits[4];
-    for (char byte : bytes) {
-        snprintf(digits, sizeof digits, " %02x", static_cast<unsigned char>(byte));
+    for (uint8_t byte : bytes) {
+        snprintf(digits, sizeof digits, " %02x", byte);
         text += digits;
     }
     return text;
@@ -96,9 +86,9 @@ public:
         fs::create_directory(folder);
         own(folder);
     }
-    void writeFile(const fs::path &path, const std::vector<char> &bytes)
+    void writeFile(const fs::path &path, const std::vector<uint8_t> &bytes)
     {
-        std::ofstream(path, std::ios::binary).write(bytes.data(), bytes.size());
+        writeFileBytes(path, bytes);
         own(path);
     }
     void link(const fs::path &path, const fs::path &target)
@@ -177,8 +167,8 @@ TEST_F(InstalledGame, EachPlayerKeepsTheirOwnScoresInTheirDataFolder)
         SCOPED_TRACE("the default data folder");
         playOneGame(player, command, elsewhere, "", true);
     }
-    std::vector<char> firstScores = scoresFile(0, -5);
-    EXPECT_EQ(hex(readBytes(first / "highscore.dat")), hex(firstScores));
+    std::vector<uint8_t> firstScores = scoresFile(0, -5);
+    EXPECT_EQ(hex(readFileBytes(first / "highscore.dat")), hex(firstScores));
     struct stat written {};
     ASSERT_EQ(stat((first / "highscore.dat").c_str(), &written), 0);
     EXPECT_EQ(written.st_uid, player.uid()) << "the player's game wrote the scores";
@@ -198,7 +188,7 @@ TEST_F(InstalledGame, EachPlayerKeepsTheirOwnScoresInTheirDataFolder)
     for (const char *file : {"Gfx/DataFont.dat", "Sfx/blockFall.wav"})
         EXPECT_TRUE(fs::is_regular_file(second / file)) << file << " is not reached from " << second;
     EXPECT_FALSE(fs::exists(second / "highscore.dat"));
-    EXPECT_EQ(hex(readBytes(first / "highscore.dat")), hex(firstScores)) << "the first table is left alone";
+    EXPECT_EQ(hex(readFileBytes(first / "highscore.dat")), hex(firstScores)) << "the first table is left alone";
 
     EXPECT_TRUE(fs::is_empty(elsewhere)) << elsewhere << " is where the game was started, not where it keeps things";
 }
@@ -223,5 +213,5 @@ TEST_F(InstalledGame, AFolderThatCannotBeMadeIsReportedInABox)
     std::vector<std::string> expected = {"vessa-or-korrin: cannot set up the game's folder " + notAFolder.string() +
                                          "/vessa-or-korrin: it cannot be made"};
     EXPECT_EQ(game.messages(), expected);
-    EXPECT_EQ(hex(readBytes(notAFolder)), hex({'x'})) << "the file in the way is left as it was";
+    EXPECT_EQ(hex(readFileBytes(notAFolder)), hex({'x'})) << "the file in the way is left as it was";
 }

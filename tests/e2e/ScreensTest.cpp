@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "GameRun.h"
 #include "Playfield.h"
+#include "ScoreFile.h"
 #include "ScreenText.h"
 #include "TitleScreen.h"
 
@@ -72,12 +72,7 @@ TEST(HighScoreScreen, ShowsTheStoredTableBestFirst)
 {
     GameRun game;
     std::vector<int> stored{90210, 4711, 256, 40, 6, 0, 0, -3, -45, -2147483647};
-    std::vector<uint8_t> bytes;
-    for (int score : stored)
-        for (int shift = 0; shift < 32; shift += 8)
-            bytes.push_back(uint8_t(uint32_t(score) >> shift));
-    std::ofstream(game.path("highscore.dat"), std::ios::binary)
-        .write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
+    writeFileBytes(game.path("highscore.dat"), scoreFileBytes(stored));
     game.start();
     expectTableShown(game, stored);
 }

@@ -5,42 +5,23 @@
 #include <climits>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <vector>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "HighScores.h"
+#include "ScoreFile.h"
 #include "TestAllegro.h"
 
 namespace fs = std::filesystem;
 
 using Bytes = std::vector<unsigned char>;
 
-// Scores as the file holds them: four bytes each, least significant first.
-static Bytes fileOf(const std::vector<int> &values)
-{
-    Bytes bytes;
-    for (int value : values)
-        for (int k = 0; k < 4; k++)
-            bytes.push_back(static_cast<unsigned int>(value) >> (8 * k) & 0xff);
-    return bytes;
-}
-
-static void writeFile(const char *path, const Bytes &bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
-}
-
 static Bytes readFile(const char *path)
 {
-    if (!fs::is_regular_file(path))
-        return {};
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
+    return fs::is_regular_file(path) ? readFileBytes(path) : Bytes{};
 }
 
 static struct stat statOf(const char *path)
@@ -64,11 +45,11 @@ TEST(HighScoreSave, ScoreEntersAboveTheFirstSmallerEntryAndOnlyThenIsWritten)
     };
     Bytes forty(40, 0);
     forty[0] = 0x28;
-    Bytes shortFile = fileOf({77, -2, 5});
+    Bytes shortFile = scoreFileBytes({77, -2, 5});
     shortFile.resize(10);
-    const Bytes full = fileOf({500, 400, 300, 200, 100, 90, 80, 70, 60, 50});
-    const Bytes some = fileOf({30, 20, 10, 0, 0, 0, 0, 0, 0, 0});
-    const Bytes someWith25 = fileOf({30, 25, 20, 10, 0, 0, 0, 0, 0, 0});
+    const Bytes full = scoreFileBytes({500, 400, 300, 200, 100, 90, 80, 70, 60, 50});
+    const Bytes some = scoreFileBytes({30, 20, 10, 0, 0, 0, 0, 0, 0, 0});
+    const Bytes someWith25 = scoreFileBytes({30, 25, 20, 10, 0, 0, 0, 0, 0, 0});
     // The file-size limit makes a write fail part-way, as a full disk would.
     struct rlimit usual;
     getrlimit(RLIMIT_FSIZE, &usual);
@@ -76,37 +57,37 @@ TEST(HighScoreSave, ScoreEntersAboveTheFirstSmallerEntryAndOnlyThenIsWritten)
     const Case cases[] = {
         {"no file and no points", {}, {}, 0, 0, {}, true},
         {"no file and 40 points: the usual permissions", {}, {}, 40, 1, forty, false, 0664},
-        {"a tie goes below", fileOf({100, 90, 90, 80, 0, 0, 0, 0, 0, 0}), {}, 90, 4,
-         fileOf({100, 90, 90, 90, 80, 0, 0, 0, 0, 0}), false},
+        {"a tie goes below", scoreFileBytes({100, 90, 90, 80, 0, 0, 0, 0, 0, 0}), {}, 90, 4,
+         scoreFileBytes({100, 90, 90, 90, 80, 0, 0, 0, 0, 0}), false},
         {"equal to the tenth", full, {}, 50, 0, full, true},
-        {"just above the tenth", full, {}, 51, 10, fileOf({500, 400, 300, 200, 100, 90, 80, 70, 60, 51}), false},
-        {"a new best keeps the player's permissions", fileOf({90, 80, 70, 60, 50, 40, 30, 20, 10, 5}),
-         [] { chmod("highscore.dat", 0640); }, 1000, 1, fileOf({1000, 90, 80, 70, 60, 50, 40, 30, 20, 10}), false,
+        {"just above the tenth", full, {}, 51, 10, scoreFileBytes({500, 400, 300, 200, 100, 90, 80, 70, 60, 51}), false},
+        {"a new best keeps the player's permissions", scoreFileBytes({90, 80, 70, 60, 50, 40, 30, 20, 10, 5}),
+         [] { chmod("highscore.dat", 0640); }, 1000, 1, scoreFileBytes({1000, 90, 80, 70, 60, 50, 40, 30, 20, 10}), false,
          0640},
-        {"an unsorted file as it stands", fileOf({10, 300, 5, 70, 0, 900, 2, 2, 1, 40}), {}, 6, 3,
-         fileOf({10, 300, 6, 5, 70, 0, 900, 2, 2, 1}), false},
-        {"a short file", shortFile, {}, 3, 2, fileOf({77, 3, -2, 0, 0, 0, 0, 0, 0, 0}), false},
-        {"a long file", fileOf({90, 80, 70, 60, 50, 40, 30, 20, 10, 5, 999, 999, 999}), {}, 55, 5,
-         fileOf({90, 80, 70, 60, 55, 50, 40, 30, 20, 10}), false},
-        {"negative scores", fileOf({-5, -10, -20, -30, -40, -50, -60, -70, -80, INT_MIN}), {}, -7, 2,
-         fileOf({-5, -7, -10, -20, -30, -40, -50, -60, -70, -80}), false},
+        {"an unsorted file as it stands", scoreFileBytes({10, 300, 5, 70, 0, 900, 2, 2, 1, 40}), {}, 6, 3,
+         scoreFileBytes({10, 300, 6, 5, 70, 0, 900, 2, 2, 1}), false},
+        {"a short file", shortFile, {}, 3, 2, scoreFileBytes({77, 3, -2, 0, 0, 0, 0, 0, 0, 0}), false},
+        {"a long file", scoreFileBytes({90, 80, 70, 60, 50, 40, 30, 20, 10, 5, 999, 999, 999}), {}, 55, 5,
+         scoreFileBytes({90, 80, 70, 60, 55, 50, 40, 30, 20, 10}), false},
+        {"negative scores", scoreFileBytes({-5, -10, -20, -30, -40, -50, -60, -70, -80, INT_MIN}), {}, -7, 2,
+         scoreFileBytes({-5, -7, -10, -20, -30, -40, -50, -60, -70, -80}), false},
         {"a read-only file is never replaced", some, [] { chmod("highscore.dat", 0444); }, 25, 2, some, true},
         {"a read-only folder gets no temporary file", some, [] { chmod(".", 0555); }, 25, 2, someWith25, true},
         {"a failed write keeps the old table", some, [&] { setrlimit(RLIMIT_FSIZE, &tight); }, 25, 2, some, true},
         {"a folder of that name is left alone", {}, [] { fs::create_directory("highscore.dat"); }, 40, 1, {}, true},
         {"a link stays a link to its rewritten target", {},
          [] {
-             writeFile("scores", fileOf({20, 10, 0, 0, 0, 0, 0, 0, 0, 0}));
+             writeFileBytes("scores", scoreFileBytes({20, 10, 0, 0, 0, 0, 0, 0, 0, 0}));
              fs::create_symlink("scores", "highscore.dat");
          },
-         15, 2, fileOf({20, 15, 10, 0, 0, 0, 0, 0, 0, 0}), true},
+         15, 2, scoreFileBytes({20, 15, 10, 0, 0, 0, 0, 0, 0, 0}), true},
     };
     void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
     mode_t mask = umask(002);
     for (const Case &c : cases) {
         TempDir folder;
         if (!c.before.empty())
-            writeFile("highscore.dat", c.before);
+            writeFileBytes("highscore.dat", c.before);
         if (c.prepare)
             c.prepare();
         auto kind = fs::symlink_status("highscore.dat").type();
@@ -140,11 +121,11 @@ TEST(HighScoreLoad, ShortFileLeavesTheOtherEntriesAsTheyWere)
     HighScore *table = newHighScore();
     for (int i = 0; i < 10; i++)
         table->scores[i]->points = 1000 - i;
-    Bytes bytes = fileOf({77, -2, 5});
+    Bytes bytes = scoreFileBytes({77, -2, 5});
     bytes.resize(10);
-    writeFile("highscore.dat", bytes);
+    writeFileBytes("highscore.dat", bytes);
     highScoreLoad(table);
-    writeFile("highscore.dat", {});
+    writeFileBytes("highscore.dat", {});
     highScoreLoad(table);
     for (int i = 0; i < 10; i++)
         EXPECT_EQ(table->scores[i]->points, i == 0 ? 77 : i == 1 ? -2 : 1000 - i) << "entry " << i;
