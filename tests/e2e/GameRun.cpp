@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "Processes.h"
+#include "TestFiles.h"
 #include "VirtualDisplay.h"
 
 namespace fs = std::filesystem;
@@ -49,14 +50,6 @@ std::string realXmessage()
             return candidate.string();
     }
     return "";
-}
-
-std::string readWhole(const fs::path &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 std::string describeExit(int code)
@@ -260,7 +253,7 @@ void GameRun::holdKeys(const std::vector<XKeySym> &keys, std::chrono::millisecon
 double GameRun::cpuSeconds() const
 {
     // Fields 14 and 15 of /proc/PID/stat, after the parenthesised command name.
-    std::string stat = readWhole("/proc/" + std::to_string(pid_) + "/stat");
+    std::string stat = readFileText("/proc/" + std::to_string(pid_) + "/stat");
     std::istringstream fields(stat.substr(stat.rfind(')') + 2));
     std::string field;
     long ticks = 0;
@@ -327,7 +320,7 @@ void GameRun::serviceMessageBoxes()
 std::vector<std::vector<std::string>> GameRun::messageRecords() const
 {
     // Each record: the argument count, then the arguments, each ended by a NUL.
-    std::string log = readWhole(path("messages.log"));
+    std::string log = readFileText(path("messages.log"));
     std::vector<std::string> fields;
     size_t at = 0;
     for (size_t end = log.find('\0'); end != std::string::npos; end = log.find('\0', at)) {

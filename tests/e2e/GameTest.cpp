@@ -9,7 +9,7 @@
 
 #include "GameRun.h"
 #include "Playfield.h"
-#include "ScoreFile.h"
+#include "TestFiles.h"
 #include "ScreenText.h"
 #include "TitleScreen.h"
 

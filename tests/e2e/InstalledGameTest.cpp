@@ -17,7 +17,7 @@
 
 #include "GameRun.h"
 #include "Playfield.h"
-#include "ScoreFile.h"
+#include "TestFiles.h"
 #include "TitleScreen.h"
 
 namespace fs = std::filesystem;

@@ -5,12 +5,12 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "GameRun.h"
 #include "Playfield.h"
 #include "ScreenText.h"
+#include "TestFiles.h"
 #include "TitleScreen.h"
 
 namespace {
@@ -101,10 +101,8 @@ TEST(MemorySession, WholeSessionHasNoFaultInTheGamesOwnCode)
     takeExit(game, 2);
     EXPECT_EQ(game.waitForExit(), 0);
 
-    std::ifstream log(logPath);
-    std::stringstream whole;
-    whole << log.rdbuf();
-    ASSERT_NE(whole.str().find("ERROR SUMMARY"), std::string::npos) << "memcheck did not finish:\n" << whole.str();
+    std::string whole = readFileText(logPath);
+    ASSERT_NE(whole.find("ERROR SUMMARY"), std::string::npos) << "memcheck did not finish:\n" << whole;
     for (const std::string &fault : ownFaults(logPath))
         ADD_FAILURE() << fault;
 }

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "GameRun.h"
+#include "TestFiles.h"
 #include "TitleScreen.h"
 #include "VirtualDisplay.h"
 
@@ -172,7 +172,6 @@ TEST(Startup, WithoutADisplayEndsWithAMessageAndCodeOne)
     GameRun game(GameLaunch{"", "", {"DISPLAY"}, ""});
     game.start();
     EXPECT_EQ(game.waitForExit(), 1);
-    std::ifstream out(game.path("game.out"));
-    std::string said((std::istreambuf_iterator<char>(out)), {});
+    std::string said = readFileText(game.path("game.out"));
     EXPECT_NE(said.find("Error: no display or keyboard to play on"), std::string::npos) << said;
 }

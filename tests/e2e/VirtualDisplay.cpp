@@ -13,11 +13,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 #include <type_traits>
 
 #include "Processes.h"
+#include "TestFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -58,14 +58,6 @@ pid_t lockOwner(const std::string &lockPath)
     std::ifstream lock(lockPath);
     long pid = 0;
     return lock >> pid ? pid_t(pid) : 0;
-}
-
-std::string readWhole(const std::string &path)
-{
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 int shiftOf(unsigned long mask)
@@ -117,7 +109,7 @@ void VirtualDisplay::SetUp()
     int first = 40 + getpid() % 200;
     for (int attempt = 0; attempt < displayAttempts && !display_; attempt++)
         tryDisplay(first + attempt);
-    ASSERT_NE(display_, nullptr) << "no Xvfb could be started; its last log:\n" << readWhole(logPath_);
+    ASSERT_NE(display_, nullptr) << "no Xvfb could be started; its last log:\n" << readFileText(logPath_);
     XSetErrorHandler(ignoreXError);
     int event = 0;
     int error = 0;

@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 
 #include "HighScores.h"
-#include "ScoreFile.h"
+#include "TestFiles.h"
 #include "TestAllegro.h"
 
 namespace fs = std::filesystem;

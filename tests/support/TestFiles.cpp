@@ -1,7 +1,8 @@
-#include "ScoreFile.h"
+#include "TestFiles.h"
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 std::vector<uint8_t> scoreFileBytes(const std::vector<int32_t> &scores)
 {
@@ -21,4 +22,12 @@ std::vector<uint8_t> readFileBytes(const std::string &path)
 {
     std::ifstream file(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
+
+std::string readFileText(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
 }

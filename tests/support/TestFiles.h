@@ -1,4 +1,5 @@
-// "highscore.dat" as bytes: ten little-endian 32-bit scores, best first.
+// Files the tests write and read: "highscore.dat" as bytes (ten little-endian
+// 32-bit scores, best first), logs as text.
 #pragma once
 
 #include <cstdint>
@@ -9,3 +10,5 @@ std::vector<uint8_t> scoreFileBytes(const std::vector<int32_t> &scores);
 void writeFileBytes(const std::string &path, const std::vector<uint8_t> &bytes);
 // The whole file; empty when it cannot be read.
 std::vector<uint8_t> readFileBytes(const std::string &path);
+// The whole file as text; empty when it cannot be read.
+std::string readFileText(const std::string &path);
