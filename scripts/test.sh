@@ -1,35 +1,28 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: unit, property, timer
-# and end-to-end (headless, under Xvfb), the sanitizer builds, a whole session
-# under valgrind, the installed game and the Debian package.
+# Installs what is missing, builds, and runs every test headless: unit and property
+# tests plain and under AddressSanitizer + UndefinedBehaviorSanitizer, the timer
+# test under ThreadSanitizer, the end-to-end scenarios and a session under
+# memcheck in Xvfb, the fuzz targets for a while, the installed and packaged game.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 installMissingPackages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-jobs=$(nproc)
 
-cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build-test -j"$jobs"
+# build DIR TARGETS [CMAKE OPTION...]: configured so that a test it cannot build stops it.
+build() {
+    cmake -S . -B "$1" -DVOK_REQUIRE_TESTS=ON "${@:3}" >/dev/null
+    cmake --build "$1" -j"$(nproc)" ${2:+--target $2}
+}
 
-# AddressSanitizer + UndefinedBehaviorSanitizer over the unit and property tests.
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVOK_SANITIZE=address
-cmake --build build-asan -j"$jobs" --target unitTests propertyTests
-ctest --test-dir build-asan -L 'unit|property' --output-on-failure -j"$jobs"
-
-# ThreadSanitizer over the timer test: two timer threads against the main loop's readers.
-cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DVOK_SANITIZE=thread
-cmake --build build-tsan -j"$jobs" --target timerTests
-ctest --test-dir build-tsan -L timer --output-on-failure
-
-# A whole session (both game types, options, high scores) under valgrind's memcheck.
-VOK_E2E_VALGRIND=1 build-test/tests/e2e/e2eTests --gtest_filter='MemorySession.*'
-
-# The installed game and the Debian package, played as a player would.
-bash tests/package/install-test.sh build-test
-if [ "$(id -u)" -eq 0 ]; then
-    bash tests/package/package-test.sh build-test
-else
-    echo "package test skipped: it installs a package and a user, so it needs root"
-fi
-
+build build-test ""
 ctest --test-dir build-test --output-on-failure
+build build-asan unitTests -DCMAKE_BUILD_TYPE=Debug -DVOK_SANITIZE=address
+ctest --test-dir build-asan -L unit --output-on-failure
+build build-tsan timerTests -DCMAKE_BUILD_TYPE=Debug -DVOK_SANITIZE=thread
+ctest --test-dir build-tsan -L timer --output-on-failure
+bash tests/e2e/Scenarios.sh memcheck build-test/run/vessa-or-korrin build-test/tests/e2e/libvokFixedTime.so
+build build-fuzz "highScoreFuzz boardFuzz" -DVOK_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+for target in highScoreFuzz boardFuzz; do
+    (cd build-fuzz && "tests/fuzz/$target" -max_total_time=20 2>&1 | tail -n 1)
+done
+bash tests/package/PackageTest.sh build-test

@@ -1,8 +1,8 @@
-// Fuzzes the high-score file: any bytes as "highscore.dat", a score offered to the
-// table, and the save that follows.
-#include <cstdint>
+// Any bytes as "highscore.dat", writable, read-only or absent, and any score
+// offered: the place taken and the file left are those the bytes call for.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include <sys/stat.h>
@@ -10,81 +10,44 @@
 
 #include "HighScores.h"
 
-static void check(bool holds, const char *what)
-{
-    if (!holds) {
-        fprintf(stderr, "high-score fuzz: %s\n", what);
-        abort();
-    }
-}
-
-static int32_t littleEndian(const uint8_t *bytes)
-{
-    return static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
-                                uint32_t(bytes[3]) << 24);
-}
-
-static std::vector<uint8_t> readTable()
-{
-    std::vector<uint8_t> bytes;
-    if (FILE *file = fopen("highscore.dat", "rb")) {
-        for (int c; (c = fgetc(file)) != EOF;)
-            bytes.push_back(static_cast<uint8_t>(c));
-        fclose(file);
-    }
-    return bytes;
-}
-
-// Every run works in one folder of its own, removed when the fuzzer ends.
-static char folder[] = "/tmp/vokHighScoreFuzzXXXXXX";
-
-static void leaveFolder()
-{
-    unlink("highscore.dat");
-    rmdir(folder);
-}
-
-// Input: one byte for how the file is left (writable, read-only, absent), four
-// bytes of offered score, then the file's content.
+// Input: how the file is left, the score offered, then the file's bytes.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static bool entered = mkdtemp(folder) && chdir(folder) == 0 && atexit(leaveFolder) == 0;
-    check(entered, "no temporary folder");
-    if (size < 5)
+    static char folder[] = "/tmp/vokHighScoreFuzzXXXXXX";
+    static bool entered = mkdtemp(folder) && chdir(folder) == 0 && !atexit([] { unlink("highscore.dat"), rmdir(folder); });
+    if (!entered || size < 5)
         return 0;
-    int kind = data[0] % 3;
-    Score offered{littleEndian(data + 1)};
-    std::vector<uint8_t> content(data + 5, data + size);
+    const int kind = data[0] % 3;
+    const std::vector<uint8_t> content(data + 5, data + size);
     unlink("highscore.dat");
     if (kind != 2) {
         FILE *file = fopen("highscore.dat", "wb");
         fwrite(content.data(), 1, content.size(), file);
         fclose(file);
-        if (kind == 1)
-            chmod("highscore.dat", 0444);
+        chmod("highscore.dat", kind ? 0444 : 0644);
     }
-
-    // The place is above the first whole stored value that is smaller; missing entries hold 0.
+    // The table the bytes hold, and the offered score put above the first smaller entry.
     std::vector<int32_t> table(10, 0);
     for (size_t i = 0; kind != 2 && i < 10 && 4 * i + 4 <= content.size(); i++)
-        table[i] = littleEndian(content.data() + 4 * i);
+        memcpy(&table[i], &content[4 * i], 4);
+    Score offered{0};
+    memcpy(&offered.points, data + 1, 4);
     int place = 0;
     while (place < 10 && table[place] >= offered.points)
         place++;
-    place = place < 10 ? place + 1 : 0;
-    if (place) {
-        table.insert(table.begin() + place - 1, offered.points);
-        table.resize(10);
-    }
+    table.insert(table.begin() + place, offered.points);
+    table.resize(10);
+    std::vector<uint8_t> expected(reinterpret_cast<uint8_t *>(table.data()), reinterpret_cast<uint8_t *>(table.data()) + 40);
+    if (place == 10 || kind == 1)
+        expected = kind == 2 ? std::vector<uint8_t>() : content;
 
-    check(highScoreSaveToDisk(&offered) == place, "the score took another place");
-    std::vector<uint8_t> written = readTable();
-    if (place && kind != 1) {
-        check(written.size() == 40, "a saved table is not 40 bytes");
-        for (int i = 0; i < 10; i++)
-            check(littleEndian(written.data() + 4 * i) == table[i], "saved table is not the old one plus the score");
-    } else {
-        check(written == (kind == 2 ? std::vector<uint8_t>() : content), "a file that must stay was changed");
-    }
+    const int taken = highScoreSaveToDisk(&offered);
+    std::vector<uint8_t> left(size + 40);
+    FILE *file = fopen("highscore.dat", "rb");
+    left.resize(file ? fread(left.data(), 1, left.size(), file) : 0);
+    if (file)
+        fclose(file);
+    if (taken != (place < 10 ? place + 1 : 0) || left != expected)
+        abort();
     return 0;
 }

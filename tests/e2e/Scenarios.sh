@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# What only the whole program shows, in a headless X server: start-up messages and
+# exit codes, a key rebound for the next game and a game from the menu to a saved
+# table, the seeded title scatter, and that session under memcheck.
+# Usage: Scenarios.sh SCENARIO GAME FIXED_TIME_LIBRARY
+set -u
+scenario=$1 game=$(realpath "$2") fixedTime=$(realpath "$3")
+source "$(dirname "$0")/Drive.sh"
+startDisplay
+
+# A fresh folder for the game, with copies of the built Gfx/ and Sfx/.
+newFolder() {
+    folder=$(mktemp -d "$work/game.XXXXXX")
+    cp -r "$(dirname "$game")/Gfx" "$(dirname "$game")/Sfx" "$folder"
+}
+
+# startsWith SPOILING MESSAGES CODE: in a folder spoilt by the command, the game
+# shows the messages (a pattern, a line each) and ends with the code, after its
+# title and Exit when the code is 0.
+startsWith() {
+    newFolder
+    (cd "$folder" && eval "$1")
+    launch
+    readMessages
+    [[ "$(cat "$folder/messages")" == $2 ]] || fail "after \"$1\": \"$(cat "$folder/messages")\""
+    if [ "$3" -eq 0 ]; then
+        [ "$(xdotool getwindowname "$window") $(xdotool getwindowgeometry "$window" | grep -o '[0-9]*x[0-9]*')" = \
+            "Vessa Or Korrin 640x480" ] || fail "the window's name or size"
+        # The title's font is the big one, the menu's the medium one.
+        [ "$(inkHeight red 141 11 358 88)" -gt "$(inkHeight "$lit" 171 150 299 60)" ] || fail "the title's font"
+        takeExit
+    else
+        exitCode
+        local code=$?
+        [ "$code" -eq "$3" ] || fail "exit code $code after \"$1\""
+    fi
+}
+
+startup() {
+    local sounds="file could not be found. Reinstall the game to have proper sounds. (open)"
+    local korrin="Error, DataKorrin.dat file could not be found. Reinstall the game. (open)"
+    local vessa="Error, DataVessa.dat file could not be found. Reinstall the game. (open)"
+    local fonts="Error, DataFont.dat file could not be found. Please reinstall the game. (open)"
+    startsWith "" "" 0
+    startsWith "rm Gfx/DataKorrin.dat" "$korrin" 1
+    startsWith "rm Gfx/DataVessa.dat" "$vessa" 1
+    startsWith "rm Gfx/DataFont.dat" "$fonts" 1
+    startsWith "rm Gfx/DataKorrin.dat Gfx/DataVessa.dat" "$korrin" 1
+    startsWith "truncate -s 3000 Gfx/DataVessa.dat" "$vessa" 1
+    startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" "Error, blockKilled.wav $sounds"$'\n'"$fonts" 1
+    startsWith "rm Sfx/*.wav" "Error, blockFall.wav $sounds"$'\n'"Error, blockKilled.wav $sounds" 0
+    startsWith "printf '[sound]\ndigi_card = ALSA\nalsa_device = none\n' >allegro.cfg" \
+        "Sound Error: ?*"$'\n'"Game will keep running" 0
+    newFolder
+    (cd "$folder" && env -u DISPLAY "$game" >out 2>&1)
+    [ $? -eq 1 ] && grep -q "Error: no display" "$folder/out" || fail "no display: $(cat "$folder/out")"
+}
+
+# Move.Left rebound to A, which moves the next game's piece; the game's 0 points
+# then enter a table of lower scores.
+session() {
+    newFolder
+    printf "$(printf '\\x%02x\\xff\\xff\\xff' $(seq 255 -1 246))" >"$folder/highscore.dat"
+    launch
+    readMessages
+    press Down
+    waitFor '"Options"' shows itemLit 1
+    press Return
+    waitFor "the options" shows rowLit 165
+    press Down
+    waitFor '"Move.Left"' shows rowLit 195
+    press Return
+    # The key prompt drops keys for a moment, so A goes until the row takes it.
+    local before
+    before=$(count "$lit" 141 195 358 25)
+    waitFor "A for Move.Left" eval 'press a; sleep 0.3; shows eval "[ \$(count \"$lit\" 141 195 358 25) -ne $before ] && ! rowLit 170"'
+    press Up
+    press Up
+    waitFor '"Back"' shows rowLit 385
+    press Return
+    waitFor "the title" shows itemLit 1
+    press Up
+    waitFor '"Start.Game"' shows itemLit 0
+    playFromMenu
+    local left
+    left=$(pieceLeft)
+    hold=0.035 press a
+    waitFor "the piece a column left" shows eval '[ $(($(pieceLeft))) -eq $((left - 20)) ]'
+    hold=1.2 press Down x
+    endGame congratulated
+    takeExit
+    [ "$(od -An -td4 -v "$folder/highscore.dat" | xargs)" = "0 -1 -2 -3 -4 -5 -6 -7 -8 -9" ] || fail "the table saved"
+}
+
+# The scatter follows the seed, from the start time; waiting for a key the menu
+# sleeps between looks, and takes 5 % of a core at most.
+scatter() {
+    local start shots=() ticks
+    for start in 1000000 1000000 2000000; do
+        newFolder
+        launch LD_PRELOAD="$fixedTime" VOK_FIXED_TIME=$start
+        readMessages
+        shots+=("$folder/shot.png")
+        if [ ${#shots[@]} -eq 3 ]; then
+            ticks=$(awk '{ print $14 + $15 }' "/proc/$gamePid/stat")
+            sleep 4
+            ticks=$(($(awk '{ print $14 + $15 }' "/proc/$gamePid/stat") - ticks))
+            echo "the waiting menu took $ticks of 400 ticks"
+            [ "$ticks" -le 20 ] || fail "the waiting menu took $ticks of 400 ticks"
+        fi
+        takeExit
+    done
+    [ "$(compare -metric AE "${shots[0]}" "${shots[1]}" null: 2>&1)" = 0 ] || fail "one start time, two scatters"
+    [ "$(compare -metric AE "${shots[0]}" "${shots[2]}" null: 2>&1)" -gt 10000 ] || fail "two start times, one scatter"
+}
+
+# The session under valgrind: no fault in the game's own code.
+memcheck() {
+    wrapper="valgrind --fair-sched=yes --fullpath-after= --leak-check=full --log-file=$work/memcheck.log"
+    patience=300 hold=1
+    session
+    local src
+    src=$(realpath "$(dirname "$0")/../../src")
+    grep -q "ERROR SUMMARY" "$work/memcheck.log" || fail "memcheck did not finish"
+    awk -v src="$src" '/^==[0-9]+== $/ { if (r ~ /Invalid (read|write)|definitely lost/ && index(r, src)) print r; r = "" }
+                       { r = r $0 "\n" }' "$work/memcheck.log" | grep . && fail "memcheck found faults"
+}
+
+"$scenario"

@@ -1,0 +1,217 @@
+// What the player sees and does, played with scripted keys onto a memory screen:
+// the title screen and the menus over it, the playfield, the keys of a game, the
+// pause and the end of a game.
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "Support.h"
+
+static const int white = makecol24(255, 255, 255), lit = makecol24(4, 217, 158), dim = makecol24(223, 36, 134);
+
+// A black panel framed in white: its corners white, black inside them, and no
+// frame beside them or above the top ones.
+static void expectPanel(BITMAP *shot, int x1, int y1, int x2, int y2)
+{
+    for (auto [x, y, dx, dy] : {std::array{x1, y1, 1, 1}, {x2, y1, -1, 1}, {x1, y2, 1, -1}, {x2, y2, -1, -1}})
+        EXPECT_EQ(std::tuple(getpixel(shot, x, y), getpixel(shot, x + dx, y + dy),
+                             getpixel(shot, x - dx, y) == white || (dy > 0 && getpixel(shot, x, y - 1) == white)),
+                  std::tuple(white, 0, false)) << x << ", " << y;
+}
+
+// Rows from `top`, `step` apart, centred on the screen; the highlighted one lit.
+static void expectRows(BITMAP *shot, FONT *font, const std::vector<std::string> &rows, int top, int step,
+                       size_t highlighted, int color = dim)
+{
+    for (size_t i = 0; i < rows.size(); i++)
+        EXPECT_TRUE(showsText(shot, font, rows[i], 320, top + step * i, i == highlighted ? lit : color)) << rows[i];
+}
+
+TEST(Session, FromTheTitleThroughOptionsHighScoresAndTheGameTypesToAGameAndExit)
+{
+    TempDir folder;
+    resetGame();
+    std::vector<int> scores = {90210, 4711, 256, 40, 6, 3, 1, -3, -45, -2147483647};
+    std::ofstream("highscore.dat", std::ios::binary).write(reinterpret_cast<const char *>(scores.data()), 40);
+    // A seed whose draw of the theme, after eleven title screens, picks the second.
+    unsigned seed = 0;
+    do {
+        srand(++seed);
+        for (int i = 0; i < 11 * 768 * 4; i++)
+            rand();
+    } while (rand() % 2 == 0);
+    srand(seed);
+    timeControl = 1;
+    auto shots = playKeys({{KEY_DOWN}, {KEY_UP, KEY_DOWN}, {KEY_ENTER_PAD}, {KEY_ESC}, {KEY_ENTER}, {KEY_ENTER},
+                           {KEY_DOWN}, {KEY_ENTER}, {KEY_A}, {KEY_UP}, {KEY_UP}, {KEY_ESC}, {KEY_ENTER}, {KEY_DOWN},
+                           {KEY_ENTER}, {KEY_ESC}, {KEY_UP}, {KEY_UP}, {KEY_ENTER}, {KEY_UP}, {KEY_DOWN}, {KEY_UP},
+                           {KEY_ENTER}, {KEY_ENTER}, {KEY_DOWN}, {KEY_ENTER, KEY_ESC}, {KEY_SPACE}, {KEY_SPACE},
+                           {KEY_UP}, {KEY_ENTER}},
+                          startScreen);
+    ASSERT_EQ(shots.size(), 30u);
+    expectPanel(shots[0], 140, 10, 500, 100);
+    EXPECT_TRUE(showsText(shots[0], comicBig, "Vessa", 230, 20, makecol(255, 0, 0)));
+    EXPECT_TRUE(showsText(shots[0], comicBig, "Korrin", 395, 20, makecol(100, 100, 100)));
+    EXPECT_TRUE(showsText(shots[0], comicBig, "or", 305, 20, white));
+    // The credit bar hides the menu panel's bottom; its own bottom is off the screen.
+    for (auto [x, y, color] : {std::array{170, 460, 0}, {470, 460, 0}, {30, 450, white}, {610, 479, white}, {35, 479, 0}})
+        EXPECT_EQ(getpixel(shots[0], x, y), color) << x << ", " << y;
+    // The left marker's block and x, then the right one's, of each item.
+    const int markers[4][4] = {{2, 195, 3, 425}, {0, 215, 0, 405}, {1, 195, 1, 425}, {3, 245, 2, 375}};
+    for (auto [shot, item] : {std::pair{0, 0}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {13, 1}, {14, 2}, {16, 2}, {17, 1},
+                              {18, 0}, {23, 0}, {28, 0}, {29, 3}}) {
+        SCOPED_TRACE(testing::Message() << "title " << shot);
+        expectPanel(shots[shot], 170, 145, 470, 449);
+        expectRows(shots[shot], comicMedium, {"Start.Game", "Options", "Highscores", "Exit"}, 160, 80, item);
+        for (int i = 0; i < 4; i++) {
+            EXPECT_TRUE(cellIs(shots[shot], markers[i][1], 175 + 80 * i, i == item ? blockColor(0, markers[i][0]) : 0));
+            EXPECT_TRUE(cellIs(shots[shot], markers[i][3], 175 + 80 * i, i == item ? blockColor(1, markers[i][2]) : 0));
+        }
+    }
+    // (screen, sound, key on Move.Left, row highlighted)
+    for (auto [shot, sound, left, row] : {std::tuple{5, "On", KEY_LEFT, 0}, {6, "Off", KEY_LEFT, 0}, {7, "Off", KEY_LEFT, 1},
+                                           {9, "Off", KEY_A, 1}, {10, "Off", KEY_A, 0}, {11, "Off", KEY_A, 7}, {12, "Off", KEY_A, 7}}) {
+        std::vector<std::string> rows = {std::string("Sound: ") + sound};
+        for (auto [label, code] : {std::pair{"Move.Left: ", left}, {"Move.Right: ", KEY_RIGHT}, {"Rotate.Left: ", KEY_Z},
+                                   {"Rotate.Right: ", KEY_X}, {"Fall.Down: ", KEY_DOWN}, {"Pause.Game: ", KEY_SPACE}})
+            rows.push_back(label + std::string(scancode_to_name(code)));
+        SCOPED_TRACE(testing::Message() << "options " << shot);
+        expectPanel(shots[shot], 140, 110, 500, 430);
+        expectRows(shots[shot], comicMedium, {"Options:"}, 115, 0, 1, white);
+        expectRows(shots[shot], comicSmall, rows, 165, 30, row);
+        expectRows(shots[shot], comicSmall, {"Back"}, 385, 0, row - 7);
+    }
+    EXPECT_TRUE(showsText(shots[8], comicMedium, "Press the desired key", 320, 170, lit));
+    std::vector<std::string> rows;
+    for (int score : scores)
+        rows.push_back(std::to_string(score));
+    expectPanel(shots[15], 220, 110, 420, 430);
+    expectRows(shots[15], comicSmall, {"High Scores:"}, 125, 0, 1, white);
+    expectRows(shots[15], comicSmall, rows, 160, 25, 10, white);
+    for (auto [shot, choice] : {std::pair{19, 0}, {20, 2}, {21, 0}, {22, 2}, {24, 0}, {25, 1}}) {
+        SCOPED_TRACE(testing::Message() << "game types " << shot);
+        expectPanel(shots[shot], 180, 110, 460, 325);
+        expectRows(shots[shot], comicSmall, {"Select Game Type:"}, 125, 0, 1, white);
+        expectRows(shots[shot], comicMedium, {"Tetris", "Color", "Cancel"}, 165, 50, choice);
+    }
+    EXPECT_TRUE(showsText(shots[26], comicSmall, "Game Over!", 320, 220, white));
+    EXPECT_EQ(getpixel(shots[26], 159, 39), white) << "the game's frame";
+    EXPECT_TRUE(showsText(shots[27], comicSmall, "Congratulations, you have HighScored!", 320, 220, white));
+    EXPECT_EQ(std::tuple(run, selection, allData, inputMoveLeft, soundOn), std::tuple(0, 3, korrinData, int(KEY_A), 0));
+    EXPECT_TRUE(timers.empty() && !mainCollision);
+    std::vector<int> saved(10);
+    std::ifstream("highscore.dat", std::ios::binary).read(reinterpret_cast<char *>(saved.data()), 40);
+    scores.insert(scores.begin() + 7, 0);
+    EXPECT_EQ(saved, std::vector<int>(scores.begin(), scores.begin() + 10));
+}
+
+TEST(Playfield, WhiteDoubleFrameOnTheBufferTopMiddleOpenThenTheStackInSlotOrderAndThePiece)
+{
+    std::set<std::pair<int, int>> frame = {{159, 39}, {241, 39}, {159, 441}, {481, 441}, {399, 39}};
+    for (auto [x1, x2, y] : {std::array{160, 480, 440}, {158, 482, 442}, {160, 240, 40}, {158, 242, 38},
+                             {400, 480, 40}, {398, 482, 38}})
+        for (int x = x1; x <= x2; x++)
+            frame.insert({x, y});
+    for (auto [x, y1, y2] : {std::array{159, 40, 440}, {157, 38, 442}, {480, 40, 440}, {482, 38, 442}})
+        for (int y = y1; y <= y2; y++)
+            frame.insert({x, y});
+    TestBoard game;
+    // Two blocks share each of two cells: the later slot is drawn over the earlier.
+    for (auto [column, row, color] : {std::array{4, 13, 0}, {4, 13, 1}, {7, 13, 3}, {7, 13, 2}, {15, 0, 0}, {10, 13, 3}})
+        collisionStackAddBlock(game.board, newBlock(static_cast<RLE_SPRITE *>(allData[color].dat), 160 + 20 * column, 40 + 20 * row, color));
+    game.setPiece(4, 9, 12, 1);
+    BITMAP *target = create_bitmap(640, 480);
+    clear_bitmap(target);
+    collisionDrawAll(target, game.board);
+    int wrong = 0;
+    for (int i = 36 * 640; i < 640 * 480; i++)
+        wrong += (getpixel(dblbuffer, i % 640, i / 640) == white) != (frame.count({i % 640, i / 640}) > 0);
+    EXPECT_EQ(wrong, 0) << "frame pixels amiss on the buffer";
+    for (auto [x, y, color] : {std::array{240, 300, 1}, {300, 300, 2}, {460, 40, 0}, {360, 300, 1}, {260, 320, -1}})
+        EXPECT_TRUE(cellIs(target, x, y, color < 0 ? 0 : blockColor(0, color))) << x << ", " << y;
+    EXPECT_TRUE(showsText(target, comicSmall, "Score: 0", 320, 20, white));
+    destroy_bitmap(target);
+}
+
+// Holds the keys for that many ticks: the piece moved Left or Right, turned left
+// (l) or right (r), went Down, landed (X), or did nothing (.).
+static std::string hold(TestBoard &game, const Press &keys, size_t ticks)
+{
+    for (int code : keys)
+        key[code] = 1;
+    std::string trace;
+    while (trace.size() < ticks) {
+        const Cells before = cellsOf(game.board->tetraBlock);
+        const int rotation = game.board->tetraBlock->rotation, landed = game.board->stack->count;
+        input();
+        const TetraBlock *piece = game.board->tetraBlock;
+        const int turn = (piece->rotation - rotation + 4) % 4;
+        trace += game.board->stack->count != landed ? 'X'
+                 : turn                             ? "?rxl"[turn]
+                 : cellsOf(piece, 20, 0) == before  ? 'L'
+                 : cellsOf(piece, -20, 0) == before ? 'R'
+                 : cellsOf(piece, 0, -20) == before ? 'D'
+                                                    : '.';
+    }
+    for (int code : keys)
+        key[code] = 0;
+    return trace;
+}
+
+TEST(GameKeys, RepeatCountdownsRightBeforeLeftTheFallKeysReleaseAndReboundKeys)
+{
+    // (column and row of a row of four, then the keys held and what the piece did)
+    const std::tuple<int, int, std::vector<std::pair<Press, std::string>>> cases[] = {
+        {6, 5, {{{KEY_LEFT}, "L....L....L"}, {{KEY_RIGHT}, "....R....R"}}},
+        {6, 5, {{{KEY_LEFT, KEY_RIGHT}, "R....R"}, {{KEY_Z, KEY_X}, "r.........r"}}},
+        {6, 5, {{{KEY_RIGHT}, "R"}, {{KEY_LEFT}, "....L"}, {{KEY_Z}, "l"}}},
+        {0, 5, {{{KEY_LEFT}, "..."}, {{KEY_RIGHT}, "R"}}},
+        {6, 17, {{{KEY_DOWN}, "DDX.."}, {{}, "."}, {{KEY_DOWN}, "D"}}},
+    };
+    for (const auto &[column, row, holds] : cases) {
+        TestBoard game;
+        game.setPiece(6, column, row);
+        for (const auto &[keys, trace] : holds)
+            EXPECT_EQ(hold(game, keys, trace.size()), trace) << "from " << column << ", " << row;
+    }
+    TestBoard game;
+    game.setPiece(6, 6, 5);
+    inputMoveLeft = KEY_A;
+    inputPause = KEY_P;
+    EXPECT_EQ(hold(game, {KEY_LEFT, KEY_SPACE}, 1) + hold(game, {KEY_A}, 1), ".L");
+    auto shots = playKeys({{KEY_ENTER}}, [&] { hold(game, {KEY_P}, 1); });
+    EXPECT_TRUE(showsText(shots[0], comicSmall, "Game Paused", 320, 220, white));
+    hold(game, {KEY_ESC}, 1);
+    EXPECT_EQ(endGame, 1);
+}
+
+TEST(GameLoop, RunsEveryDueTickKeysFirstThenDrawsOneFrame)
+{
+    TestBoard game;
+    // A row of four on the floor, with gravity due: the left key moves it before it lands.
+    game.setPiece(6, 6, 19);
+    fallingBlockTimer = 1000;
+    timeControl = 3;
+    key[KEY_LEFT] = key[KEY_ESC] = 1;
+    gameLoop();
+    key[KEY_LEFT] = key[KEY_ESC] = 0;
+    EXPECT_EQ(game.picture(1, 16).find_first_not_of('.'), 5u);
+    EXPECT_EQ(std::pair(timeControl.load(), endGame), std::pair(0, 0)) << "every due tick runs, though the first ended the game";
+    EXPECT_EQ(std::pair(getpixel(screen, 159, 39), getpixel(dblbuffer, 159, 39)), std::pair(white, 0)) << "one frame shown";
+}
+
+TEST(GameEnd, GameOverOnABlackBandAndNoCongratulationForAScoreThatDoesNotEnter)
+{
+    TempDir folder;
+    resetGame();
+    mainCollision = newCollisionSystem(0, 160, 40, 320, 400);
+    timers = {timerControl, increaseFallingBlockTimer};
+    clear_to_color(screen, makecol(90, 90, 90));
+    endGame = 1;
+    auto shots = playKeys({{KEY_SPACE}}, mainLoop);
+    EXPECT_TRUE(showsText(shots[0], comicSmall, "Game Over!", 320, 220, white));
+    EXPECT_EQ(getpixel(shots[0], 320 - text_length(comicSmall, "Game Over!") / 2, 220), 0) << "on black";
+    EXPECT_TRUE(timers.empty() && !mainCollision && !std::filesystem::exists("highscore.dat"));
+}
