@@ -84,8 +84,8 @@ session() {
     playFromMenu
     local left
     left=$(pieceLeft)
-    hold=0.035 press a
-    waitFor "the piece a column left" shows eval '[ $(($(pieceLeft))) -eq $((left - 20)) ]'
+    press a
+    waitFor "the piece left of where it was" shows eval '[ $(($(pieceLeft))) -le $((left - 20)) ]'
     hold=1.2 press Down x
     endGame congratulated
     takeExit
