@@ -1,11 +1,13 @@
 // The ten best scores and their file "highscore.dat": ten signed 32-bit
-// little-endian values, best first, rewritten whole when a score enters.
+// little-endian values, best first, written over in place when a score enters.
 #include "HighScores.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,15 +15,10 @@ static const char *const highScoreFile = "highscore.dat";
 static const int tableSize = 10;
 static const int entryBytes = 4;
 static const int fileBytes = tableSize * entryBytes;
-static const mode_t anyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 
 static void highScoreDecode(const unsigned char *bytes, Score *score);
 static void highScoreEncode(const Score *score, unsigned char *bytes);
-static mode_t highScoreNewFileMode();
-static bool highScoreMayWrite(bool *isLink, mode_t *mode);
-static bool highScoreDirectoryIsProtected();
-static bool highScoreWriteReplacing(const unsigned char *bytes, mode_t mode);
-static void highScoreWriteDirect(const unsigned char *bytes);
+static bool highScoreWriteAt(int file, const unsigned char *bytes, ssize_t count, off_t size);
 
 HighScore *newHighScore()
 {
@@ -46,19 +43,34 @@ void highScoreLoad(HighScore *table)
         highScoreDecode(bytes + i * entryBytes, table->scores[i]);
 }
 
+// In place, so that a file players share keeps its owner, group, mode, links and
+// inode: the 40 bytes over its start, then cut to 40 bytes. A file made here that
+// cannot be written whole goes again; a short old one that cannot grow gets its
+// old bytes back.
 void highScoreSave(HighScore *table)
 {
-    bool isLink = false;
-    mode_t mode = highScoreNewFileMode();
-    if (!highScoreMayWrite(&isLink, &mode))
-        return;
     unsigned char bytes[fileBytes];
+    unsigned char old[fileBytes];
     for (int i = 0; i < tableSize; i++)
         highScoreEncode(table->scores[i], bytes + i * entryBytes);
-    // A link is written through so that it stays a link; anything else is replaced
-    // in one step, so a crash leaves either the old table or the new one.
-    if (isLink || highScoreDirectoryIsProtected() || !highScoreWriteReplacing(bytes, mode))
-        highScoreWriteDirect(bytes);
+    int file = open(highScoreFile, O_RDWR | O_CREAT | O_EXCL, 0666);
+    const bool made = file >= 0;
+    if (!made && errno == EEXIST)
+        file = open(highScoreFile, O_RDWR);
+    if (file < 0 && errno == EACCES)
+        file = open(highScoreFile, O_WRONLY);
+    struct stat info;
+    if (file < 0)
+        return;
+    fstat(file, &info);
+    const ssize_t oldBytes = made ? 0 : pread(file, old, fileBytes, 0);
+    if (!highScoreWriteAt(file, bytes, fileBytes, fileBytes)) {
+        if (made)
+            unlink(highScoreFile);
+        else if (oldBytes >= 0)
+            highScoreWriteAt(file, old, oldBytes, info.st_size);
+    }
+    close(file);
 }
 
 void highScoreAddToPos(HighScore *table, Score *score, int position)
@@ -116,64 +128,8 @@ static void highScoreEncode(const Score *score, unsigned char *bytes)
         bytes[k] = (value >> (8 * k)) & 0xff;
 }
 
-static mode_t highScoreNewFileMode()
+// The bytes over the file's start, the file cut to `size`, and both on the disk.
+static bool highScoreWriteAt(int file, const unsigned char *bytes, ssize_t count, off_t size)
 {
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
-// A file with no write bit for anyone was made read-only on purpose, and root's
-// access() would say yes to it; so the bits decide, and access() only adds
-// files that belong to someone else. Not a file at all is left alone too.
-// An existing file hands its permissions on to the new table.
-static bool highScoreMayWrite(bool *isLink, mode_t *mode)
-{
-    struct stat info;
-    if (lstat(highScoreFile, &info) != 0)
-        return true;
-    *isLink = S_ISLNK(info.st_mode);
-    if (*isLink && stat(highScoreFile, &info) != 0)
-        return true;
-    *mode = info.st_mode & 07777;
-    return S_ISREG(info.st_mode) && (info.st_mode & anyWriteBit) != 0 && access(highScoreFile, W_OK) == 0;
-}
-
-// A folder the player made read-only gets no temporary file beside the table, root or not.
-static bool highScoreDirectoryIsProtected()
-{
-    struct stat info;
-    return stat(".", &info) != 0 || (info.st_mode & anyWriteBit) == 0;
-}
-
-// Writes the table to a temporary file beside the real one and renames it over
-// it. False if no temporary file could be made; any later failure drops the new
-// table and leaves the old file as it was.
-static bool highScoreWriteReplacing(const unsigned char *bytes, mode_t mode)
-{
-    char tempName[] = "highscore.dat.XXXXXX";
-    int descriptor = mkstemp(tempName);
-    if (descriptor < 0)
-        return false;
-    FILE *file = fdopen(descriptor, "wb");
-    if (!file) {
-        close(descriptor);
-        unlink(tempName);
-        return true;
-    }
-    bool written = fchmod(descriptor, mode) == 0 && fwrite(bytes, entryBytes, tableSize, file) == tableSize &&
-                   fflush(file) == 0 && fsync(descriptor) == 0;
-    written = fclose(file) == 0 && written;
-    if (!written || rename(tempName, highScoreFile) != 0)
-        unlink(tempName);
-    return true;
-}
-
-static void highScoreWriteDirect(const unsigned char *bytes)
-{
-    FILE *file = fopen(highScoreFile, "wb");
-    if (!file)
-        return;
-    fwrite(bytes, entryBytes, tableSize, file);
-    fclose(file);
+    return pwrite(file, bytes, count, 0) == count && ftruncate(file, size) == 0 && fsync(file) == 0;
 }

@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     table.insert(table.begin() + place, offered.points);
     table.resize(10);
     std::vector<uint8_t> expected(reinterpret_cast<uint8_t *>(table.data()), reinterpret_cast<uint8_t *>(table.data()) + 40);
-    if (place == 10 || kind == 1)
+    // A read-only file opens for root alone.
+    if (place == 10 || (kind == 1 && getuid() != 0))
         expected = kind == 2 ? std::vector<uint8_t>() : content;
 
     const int taken = highScoreSaveToDisk(&offered);

@@ -7,7 +7,13 @@
 #include <iterator>
 #include <random>
 
+#include <csignal>
+
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "Support.h"
 
@@ -33,36 +39,85 @@ static void writeFile(const std::string &path, const Bytes &bytes)
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
 }
 
-TEST(HighScoreFile, ScoreEntersAboveTheFirstSmallerEntryAndOnlyThenIsWritten)
+// Saves as the player `saver` (0: whoever runs the tests) in group 4300, with files
+// limited to `limit` bytes (0: no limit), in a process of its own: the place taken.
+static int saveAs(uid_t saver, long limit, int offered)
+{
+    if (pid_t child = fork()) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WEXITSTATUS(status);
+    }
+    const gid_t group = 4300;
+    const rlimit bytes = {rlim_t(limit), rlim_t(limit)};
+    signal(SIGXFSZ, SIG_IGN);
+    Score score{offered};
+    _exit((saver && (setgroups(1, &group) || setgid(saver) || setuid(saver))) || (limit && setrlimit(RLIMIT_FSIZE, &bytes))
+              ? 99 : highScoreSaveToDisk(&score));
+}
+
+TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFileInPlace)
 {
     const Bytes full = scoresFile({500, 400, 300, 200, 100, 90, 80, 70, 60, 50}), some = scoresFile({30, 20, 10});
-    // (file before, or none; what else to do; score offered, place, file after)
-    const std::tuple<Bytes, const char *, int, int, Bytes> cases[] = {
-        {{}, "", 0, 0, {}},
-        {{}, "", 40, 1, scoresFile({40})},
-        {scoresFile({100, 90, 90, 80}), "", 90, 4, scoresFile({100, 90, 90, 90, 80})},
-        {full, "", 50, 0, full},
-        {full, "", 51, 10, scoresFile({500, 400, 300, 200, 100, 90, 80, 70, 60, 51})},
-        {scoresFile({10, 300, 5, 70, 0, 900, 2, 2, 1, 40}), "", 6, 3, scoresFile({10, 300, 6, 5, 70, 0, 900, 2, 2, 1})},
-        {scoresFile({77, -2, 5}, 10), "", 3, 2, scoresFile({77, 3, -2})},
-        {scoresFile({90, 80, 70, 60, 50, 40, 30, 20, 10, 5, 9}, 44), "", 55, 5, scoresFile({90, 80, 70, 60, 55, 50, 40, 30, 20, 10})},
-        {scoresFile({-5, -10, -20, -30, -40, -50, -60, -70, -80, INT_MIN}), "", -7, 2,
-         scoresFile({-5, -7, -10, -20, -30, -40, -50, -60, -70, -80})},
-        {some, "read-only", 25, 2, some},
-        {{}, "folder", 40, 1, {}},
+    const Bytes folder = {'/'};
+    struct Case {
+        Bytes before; // none, or "/" for a folder in its place
+        mode_t mode, folderMode;
+        uid_t owner, saver; // group 4300; 0 is whoever runs the tests
+        long limit;
+        bool linked;
+        int offered, place;
+        Bytes after;
     };
-    for (const auto &[before, odd, offered, place, after] : cases) {
+    const Case cases[] = {
+        {{}, 0, 0755, 0, 0, 0, false, 0, 0, {}},
+        {{}, 0, 0755, 0, 0, 0, false, 40, 1, scoresFile({40})},
+        {scoresFile({100, 90, 90, 80}), 0644, 0755, 0, 0, 0, false, 90, 4, scoresFile({100, 90, 90, 90, 80})},
+        {full, 0644, 0755, 0, 0, 0, false, 50, 0, full},
+        {full, 0644, 0755, 0, 0, 0, false, 51, 10, scoresFile({500, 400, 300, 200, 100, 90, 80, 70, 60, 51})},
+        {scoresFile({10, 300, 5, 70, 0, 900, 2, 2, 1, 40}), 0644, 0755, 0, 0, 0, false, 6, 3, scoresFile({10, 300, 6, 5, 70, 0, 900, 2, 2, 1})},
+        {scoresFile({77, -2, 5}, 10), 0644, 0755, 0, 0, 0, false, 3, 2, scoresFile({77, 3, -2})},
+        {scoresFile({90, 80, 70, 60, 50, 40, 30, 20, 10, 5, 9}, 44), 0644, 0755, 0, 0, 0, false, 55, 5,
+         scoresFile({90, 80, 70, 60, 55, 50, 40, 30, 20, 10})},
+        {scoresFile({-5, -10, -20, -30, -40, -50, -60, -70, -80, INT_MIN}), 0644, 0755, 0, 0, 0, false, -7, 2,
+         scoresFile({-5, -7, -10, -20, -30, -40, -50, -60, -70, -80})},
+        {folder, 0755, 0755, 0, 0, 0, false, 40, 1, folder},
+        // Players sharing a folder through a group, a sticky folder, a linked file.
+        {some, 0664, 0775, 4242, 4243, 0, false, 25, 2, scoresFile({30, 25, 20, 10})},
+        {some, 0666, 01777, 4242, 4243, 0, false, 25, 2, scoresFile({30, 25, 20, 10})},
+        {some, 0666, 0755, 4242, 4243, 0, true, 25, 2, scoresFile({30, 25, 20, 10})},
+        // Read-only for the player, not for root; a folder closed to files; a full disk.
+        {some, 0444, 0777, 4242, 4243, 0, false, 25, 2, some},
+        {some, 0444, 0755, 4242, 0, 0, false, 25, 2, scoresFile({30, 25, 20, 10})},
+        {{}, 0, 0555, 0, 4243, 0, false, 40, 1, {}},
+        {{}, 0, 0755, 0, 0, 12, false, 40, 1, {}},
+        {scoresFile({77, -2, 5}, 10), 0644, 0755, 0, 0, 12, false, 3, 2, scoresFile({77, -2, 5}, 10)},
+    };
+    for (const auto &c : cases) {
+        if ((c.owner || c.saver || c.mode == 0444) && getuid() != 0)
+            continue;
         TempDir folder;
-        if (!before.empty())
-            writeFile("highscore.dat", before);
-        if (odd == std::string("read-only"))
-            chmod("highscore.dat", 0444);
-        if (odd == std::string("folder"))
+        if (c.before == Bytes{'/'})
             fs::create_directory("highscore.dat");
-        Score score{offered};
-        EXPECT_EQ(highScoreSaveToDisk(&score), place) << offered;
-        EXPECT_EQ(readFile("highscore.dat"), after) << offered;
-        EXPECT_EQ(std::distance(fs::directory_iterator("."), {}), !after.empty() || *odd) << "a stray file";
+        else if (!c.before.empty())
+            writeFile("highscore.dat", c.before);
+        struct stat was = {}, is = {};
+        if (c.mode && (chmod("highscore.dat", c.mode) || lchown("highscore.dat", c.owner, 4300) ||
+                       (c.linked && link("highscore.dat", "other.dat")) || stat("highscore.dat", &was)))
+            FAIL();
+        if (chown(".", c.owner, 4300) || chmod(".", c.folderMode))
+            FAIL();
+        SCOPED_TRACE(testing::Message() << c.offered << " offered by " << c.saver);
+        EXPECT_EQ(saveAs(c.saver, c.limit, c.offered), c.place);
+        EXPECT_EQ(c.before == Bytes{'/'} ? Bytes{'/'} : readFile("highscore.dat"), c.after);
+        stat("highscore.dat", &is);
+        // A shared file stays what it was; a new one has the player's usual permissions.
+        const mode_t mask = umask(0);
+        umask(mask);
+        EXPECT_EQ(std::tuple(is.st_ino, is.st_uid, is.st_gid, is.st_mode, is.st_nlink),
+                  c.mode ? std::tuple(was.st_ino, was.st_uid, was.st_gid, was.st_mode, was.st_nlink)
+                         : std::tuple(is.st_ino, is.st_uid, is.st_gid, c.after.empty() ? is.st_mode : S_IFREG | (0666 & ~mask), is.st_nlink));
+        EXPECT_EQ(std::distance(fs::directory_iterator("."), {}), !c.after.empty() + c.linked) << "a stray file";
     }
 }
 
