@@ -8,9 +8,10 @@ file(MAKE_DIRECTORY ${VOK_GENERATED_DIR} ${VOK_ART_DIR})
 find_program(VOK_DAT dat REQUIRED)
 set(VOK_FONT_DIR /usr/share/fonts/opentype/comic-neue)
 
-# Packs images into a datafile in the order given, naming each object after
-# its file (block_red.bmp becomes BLOCK_RED). dat's index header goes to
-# HEADER, or is only checked against the datafile SAME_NAMES_AS packed before.
+# Packs images into a datafile, naming each object after its file (block0_red.bmp
+# becomes BLOCK0_RED); dat keeps objects sorted by name, so the names give their
+# order. dat's index header goes to HEADER, or is only checked against the
+# datafile SAME_NAMES_AS packed before.
 # The datafile is built in the art folder and copied into place last, so a
 # failed step leaves none behind.
 function(vok_pack_datafile datafile)
@@ -29,8 +30,7 @@ function(vok_pack_datafile datafile)
         string(TOUPPER ${name} name)
         string(TOUPPER ${ext} ext)
         string(REPLACE "." "_" ext ${ext})
-        # Without -n0 dat sorts objects by name, and the game picks them by number.
-        list(APPEND renames COMMAND ${VOK_DAT} -n0 ${work} ${name}${ext} NAME=${name})
+        list(APPEND renames COMMAND ${VOK_DAT} ${work} ${name}${ext} NAME=${name})
     endforeach()
     set(script ${PROJECT_SOURCE_DIR}/tools/IndexHeader.cmake)
     if(PACK_HEADER)
@@ -46,10 +46,10 @@ function(vok_pack_datafile datafile)
         OUTPUT ${datafile}
         ${header}
         COMMAND ${CMAKE_COMMAND} -E rm -f ${work}
-        COMMAND ${VOK_DAT} -a ${options} -n0 ${work} ${PACK_IMAGES}
+        COMMAND ${VOK_DAT} -a ${options} ${work} ${PACK_IMAGES}
         ${renames}
         # -s1 drops the grabber's notes (source paths, dates) from the file.
-        COMMAND ${VOK_DAT} -n0 -s1 ${work} -h ${workHeader}
+        COMMAND ${VOK_DAT} -s1 ${work} -h ${workHeader}
         ${headerStep}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${datafileDir}
         COMMAND ${CMAKE_COMMAND} -E copy ${work} ${datafile}
@@ -59,7 +59,8 @@ function(vok_pack_datafile datafile)
         VERBATIM)
 endfunction()
 
-set(colourFiles block_red.bmp block_blue.bmp block_green.bmp block_yellow.bmp)
+# The game picks blocks and fonts by number: the digits keep them in its order.
+set(colourFiles block0_red.bmp block1_blue.bmp block2_green.bmp block3_yellow.bmp)
 set(themeNames Vessa Korrin)
 foreach(theme 0 1)
     list(GET themeNames ${theme} themeName)
@@ -77,10 +78,10 @@ endforeach()
 # Font objects in the game's order: small, medium, big, credit. The big size
 # is the largest at which the three title words stay over half a space apart.
 set(fonts
-    small_font ComicNeue-Bold 16
-    medium_font ComicNeue-Bold 26
-    big_font ComicNeue-Bold 42
-    credit_font ComicNeue-Regular 13)
+    font0_small ComicNeue-Bold 16
+    font1_medium ComicNeue-Bold 26
+    font2_big ComicNeue-Bold 42
+    font3_credit ComicNeue-Regular 13)
 set(fontSheets)
 while(fonts)
     list(POP_FRONT fonts name face size)

@@ -28,10 +28,10 @@ struct MenuItem {
 // Marker x positions are offsets from the centre column; the left marker always
 // comes from the first theme and the right one from the second.
 static const MenuItem menuItems[4] = {
-    {"Start.Game", 160, BLOCK_GREEN, -125, BLOCK_YELLOW, 105},
-    {"Options", 240, BLOCK_RED, -105, BLOCK_RED, 85},
-    {"Highscores", 320, BLOCK_BLUE, -125, BLOCK_BLUE, 105},
-    {"Exit", 400, BLOCK_YELLOW, -75, BLOCK_GREEN, 55},
+    {"Start.Game", 160, BLOCK2_GREEN, -125, BLOCK3_YELLOW, 105},
+    {"Options", 240, BLOCK0_RED, -105, BLOCK0_RED, 85},
+    {"Highscores", 320, BLOCK1_BLUE, -125, BLOCK1_BLUE, 105},
+    {"Exit", 400, BLOCK3_YELLOW, -75, BLOCK2_GREEN, 55},
 };
 
 static const char *creditLine = "Made by the Vessa Or Korrin crew - for everyone still waiting for the long piece";
@@ -81,7 +81,7 @@ void drawStartScreen()
     }
 
     drawPanel(dblbuffer, 30, SCREEN_H - 30, SCREEN_W - 30, SCREEN_H);
-    FONT *creditFont = static_cast<FONT *>(fontData[CREDIT_FONT].dat);
+    FONT *creditFont = static_cast<FONT *>(fontData[FONT3_CREDIT].dat);
     textout_centre_ex(dblbuffer, creditFont, creditLine, centre, SCREEN_H - 25, makecol(255, 255, 255), -1);
 
     blit(dblbuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);

@@ -7,8 +7,8 @@
 #include <vector>
 
 // Writes the four 20 x 20 block sprites of a theme (0 Vessa, 1 Korrin) as
-// 24-bit BMPs named block_red.bmp, block_blue.bmp, block_green.bmp and
-// block_yellow.bmp in dir.
+// 24-bit BMPs named block0_red.bmp, block1_blue.bmp, block2_green.bmp and
+// block3_yellow.bmp in dir.
 bool spriteWriteTheme(int theme, const std::string &dir);
 
 // Writes a size x size RGBA PNG of blocks from both themes.

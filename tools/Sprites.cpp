@@ -24,8 +24,8 @@ struct SpriteSample {
 static const int spriteCell = 20;
 static const int spriteSubsamples = 4;
 
-static const char *const spriteFileNames[4] = {"block_red.bmp", "block_blue.bmp", "block_green.bmp",
-                                               "block_yellow.bmp"};
+static const char *const spriteFileNames[4] = {"block0_red.bmp", "block1_blue.bmp", "block2_green.bmp",
+                                               "block3_yellow.bmp"};
 
 // Vessa's gems are saturated; Korrin's stone is duller, like painted metal.
 static const SpriteColour spriteBase[2][4] = {
