@@ -92,8 +92,8 @@ int main()
         fprintf(stderr, "no window: %s\n", allegro_error);
         return 2;
     }
-    vessaData = loadGameDatafile("Gfx/DataVessa.dat", DAT_RLE_SPRITE);
-    fontData = loadGameDatafile("Gfx/DataFont.dat", DAT_FONT);
+    vessaData = load_datafile("Gfx/DataVessa.dat");
+    fontData = load_datafile("Gfx/DataFont.dat");
     if (!vessaData || !fontData) {
         fprintf(stderr, "run me from the directory that holds Gfx/\n");
         return 2;

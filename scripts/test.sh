@@ -21,8 +21,10 @@ ctest --test-dir build-asan -L unit --output-on-failure
 build build-tsan timerTests -DCMAKE_BUILD_TYPE=Debug -DVOK_SANITIZE=thread
 ctest --test-dir build-tsan -L timer --output-on-failure
 bash tests/e2e/Scenarios.sh memcheck build-test/run/vessa-or-korrin build-test/tests/e2e/libvokFixedTime.so
-build build-fuzz "highScoreFuzz boardFuzz" -DVOK_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-for target in highScoreFuzz boardFuzz; do
-    (cd build-fuzz && "tests/fuzz/$target" -max_total_time=20 2>&1 | tail -n 1)
+build build-fuzz "highScoreFuzz boardFuzz datafileFuzz" -DVOK_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_C_COMPILER=clang \
+    -DCMAKE_CXX_COMPILER=clang++
+# The datafile fuzzer starts from the game's own files; what it finds goes to a corpus of its own.
+for target in highScoreFuzz boardFuzz "datafileFuzz corpus run/Gfx"; do
+    (cd build-fuzz && mkdir -p corpus && tests/fuzz/$target -max_total_time=20 2>&1 | tail -n 1)
 done
 bash tests/package/PackageTest.sh build-test

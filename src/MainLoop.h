@@ -32,7 +32,3 @@ void drawFrame();
 void timerControl();
 void pauseGame(const char *message);
 void gameQuit();
-
-// Loads a datafile of the game's own making: null when it is missing, cut short,
-// garbled, or holds anything but objects of the given type (DAT_RLE_SPRITE or DAT_FONT).
-DATAFILE *loadGameDatafile(const char *path, int objectType);

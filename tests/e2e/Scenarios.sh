@@ -47,6 +47,10 @@ startup() {
     startsWith "rm Gfx/DataFont.dat" "$fonts" 1
     startsWith "rm Gfx/DataKorrin.dat Gfx/DataVessa.dat" "$korrin" 1
     startsWith "truncate -s 3000 Gfx/DataVessa.dat" "$vessa" 1
+    # dat keeps objects sorted by name: a re-saved file keeps the game's order, and
+    # an object that sorts first takes object 0's place.
+    startsWith "dat -c2 Gfx/DataFont.dat >/dev/null && dat -c1 Gfx/DataVessa.dat >/dev/null" "" 0
+    startsWith "convert -size 20x20 xc:red BMP3:a.bmp && dat -a -t BMP Gfx/DataKorrin.dat a.bmp >/dev/null" "$korrin" 1
     startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" "Error, blockKilled.wav $sounds"$'\n'"$fonts" 1
     startsWith "rm Sfx/*.wav" "Error, blockFall.wav $sounds"$'\n'"Error, blockKilled.wav $sounds" 0
     startsWith "printf '[sound]\ndigi_card = ALSA\nalsa_device = none\n' >allegro.cfg" \

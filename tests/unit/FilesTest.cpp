@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "DatafileCheck.h"
 #include "Support.h"
 
 namespace fs = std::filesystem;
@@ -121,36 +122,70 @@ TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFile
     }
 }
 
+// Writes the bytes as a datafile and loads it the way the game does.
 static bool loads(const Bytes &bytes, int type)
 {
-    writeFile("test.dat", bytes);
-    DATAFILE *data = loadGameDatafile("test.dat", type);
+    writeFile("t.dat", bytes);
+    DATAFILE *data = datafileCheck("t.dat", type) ? load_datafile("t.dat") : nullptr;
     if (data)
         unload_datafile(data);
     return data;
 }
 
-TEST(Datafiles, BuiltOnesLoadAsTheirKindAndCutOrGarbledOnesAreRefused)
+TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefused)
 {
     resetGame();
     TempDir folder;
     std::mt19937 random(2026);
-    EXPECT_FALSE(loads({'s', 'l', 'h', '.', 'A', 'L', 'L', '.', 0, 0, 0, 0}, DAT_RLE_SPRITE)) << "no objects";
-    for (auto [name, type] : {std::pair{"DataVessa.dat", DAT_RLE_SPRITE}, {"DataKorrin.dat", DAT_RLE_SPRITE},
-                              {"DataFont.dat", DAT_FONT}}) {
-        const Bytes whole = readFile(VOK_RUN_DIR "/Gfx/" + std::string(name));
-        EXPECT_TRUE(loads(whole, type)) << name;
-        EXPECT_FALSE(loads(whole, type == DAT_FONT ? DAT_RLE_SPRITE : DAT_FONT)) << name;
-        for (size_t length = 0; length < whole.size(); length += 1 + whole.size() / 300)
-            EXPECT_FALSE(loads(Bytes(whole.begin(), whole.begin() + length), type)) << name << " cut at " << length;
-        // Whatever a garbled file holds, it must not bring the loader down.
-        for (int trial = 0; trial < 300; trial++) {
-            Bytes garbled = whole;
+    const std::string add = "dat -a -t ", art = " " VOK_ART_DIR "/Korrin/block?_*.bmp";
+    // (built datafile copied to t.dat, or none; the kind wanted; dat run on it; whether it loads).
+    // dat keeps objects sorted by name: those it adds go after the game's, or before.
+    const std::tuple<std::string, int, std::string, bool> cases[] = {
+        {"DataVessa.dat", DAT_RLE_SPRITE, "", true},
+        {"DataFont.dat", DAT_FONT, "", true},
+        {"DataKorrin.dat", DAT_FONT, "", false},
+        {"DataFont.dat", DAT_RLE_SPRITE, "", false},
+        {"DataKorrin.dat", DAT_RLE_SPRITE, "dat -c0 t.dat", true},
+        {"DataVessa.dat", DAT_RLE_SPRITE, "dat -c1 t.dat", true},
+        {"DataFont.dat", DAT_FONT, "dat -c2 t.dat", true},
+        {"", DAT_RLE_SPRITE, add + "RLE -bpp 16 -c2 t.dat" + art, true},
+        {"", DAT_RLE_SPRITE, add + "RLE -bpp 8 -c1 t.dat" + art, true},
+        {"DataVessa.dat", DAT_RLE_SPRITE,
+         "cp t.dat in.dat && cp " VOK_RUN_DIR "/Sfx/blockFall.wav z.wav && " + add + "BMP t.dat" + art + " && " + add +
+             "CMP t.dat" + art + " && " + add + "RLE -bpp 32 t.dat" + art + " && dat -a t.dat in.dat z.wav",
+         true},
+        {"DataVessa.dat", DAT_RLE_SPRITE, "cp " VOK_ART_DIR "/Vessa/block0_red.bmp a.bmp && " + add + "BMP t.dat a.bmp", false},
+    };
+    for (const auto &[built, type, tools, whole] : cases) {
+        fs::remove("t.dat");
+        if (!built.empty())
+            fs::copy(VOK_RUN_DIR "/Gfx/" + built, "t.dat");
+        ASSERT_EQ(std::system((tools + " >/dev/null").c_str()), 0) << tools;
+        const Bytes bytes = readFile("t.dat");
+        EXPECT_EQ(loads(bytes, type), whole) << built << ", then " << tools;
+        // Re-saved, the game's objects keep their places.
+        DATAFILE *was = built.empty() ? nullptr : load_datafile((VOK_RUN_DIR "/Gfx/" + built).c_str());
+        DATAFILE *is = whole && was ? load_datafile("t.dat") : nullptr;
+        for (int i = 0; is && i < 4; i++)
+            EXPECT_EQ(type == DAT_FONT ? text_length(static_cast<FONT *>(is[i].dat), "Score: 1234") : is[i].size,
+                      type == DAT_FONT ? text_length(static_cast<FONT *>(was[i].dat), "Score: 1234") : was[i].size) << i;
+        for (DATAFILE *data : {was, is})
+            if (data)
+                unload_datafile(data);
+        for (size_t length = 0; whole && length < bytes.size(); length += 1 + bytes.size() / 200)
+            EXPECT_FALSE(loads(Bytes(bytes.begin(), bytes.begin() + length), type)) << built << " cut at " << length;
+        // Whatever bytes stand in a file, garbled or after a good start, the loader must not fall over.
+        for (int trial = 0; whole && trial < 300; trial++) {
+            Bytes garbled = bytes;
             for (int flips = 1 + random() % 8; flips > 0; flips--)
                 garbled[random() % garbled.size()] = static_cast<char>(random());
+            garbled.resize(trial % 2 ? garbled.size() : random() % garbled.size());
+            while (garbled.size() < bytes.size())
+                garbled.push_back(static_cast<char>(random()));
             loads(garbled, type);
         }
     }
+    EXPECT_FALSE(loads({'s', 'l', 'h', '.', 'A', 'L', 'L', '.', 0, 0, 0, 4}, DAT_RLE_SPRITE)) << "no objects";
 }
 
 TEST(BuiltArt, BlocksRedBlueGreenYellowInBothThemesAndFontsThatTakeAColour)

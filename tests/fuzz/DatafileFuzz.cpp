@@ -1,0 +1,36 @@
+// Any bytes as a datafile of blocks or of fonts: what the check lets through
+// loads, and its objects 0 to 3 draw, as sprites or as text.
+#include <allegro.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
+
+#include "DatafileCheck.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static BITMAP *canvas = (install_allegro(SYSTEM_NONE, &errno, atexit), set_color_depth(24), create_bitmap(64, 64));
+    static char path[] = "/tmp/vokDatafileFuzzXXXXXX";
+    static bool made = mkstemp(path) >= 0 && atexit([] { remove(path); }) == 0;
+    FILE *file = made ? fopen(path, "wb") : nullptr;
+    if (!file)
+        return 0;
+    fwrite(data, 1, size, file);
+    fclose(file);
+    for (int type : {DAT_RLE_SPRITE, DAT_FONT}) {
+        DATAFILE *datafile = datafileCheck(path, type) ? load_datafile(path) : nullptr;
+        for (int i = 0; datafile && i < 4; i++) {
+            if (type == DAT_FONT)
+                textout_ex(canvas, static_cast<FONT *>(datafile[i].dat), "Score: 0", 0, 0, 255, -1);
+            else
+                draw_rle_sprite(canvas, static_cast<RLE_SPRITE *>(datafile[i].dat), 20, 20);
+        }
+        if (datafile)
+            unload_datafile(datafile);
+        else if (datafileCheck(path, type))
+            abort();
+    }
+    return 0;
+}
