@@ -47,6 +47,9 @@ install(FILES ${VOK_RUN_DIR}/Sfx/blockFall.wav ${VOK_RUN_DIR}/Sfx/blockKilled.wa
         DESTINATION ${VOK_INSTALL_DATA_DIR}/Sfx COMPONENT game)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/vessa-or-korrin.desktop
         DESTINATION share/applications COMPONENT game)
+# Software centres list only what has AppStream metadata.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/vessa-or-korrin.metainfo.xml
+        DESTINATION share/metainfo COMPONENT game)
 foreach(size 48x48 128x128)
     install(FILES ${VOK_ICON_DIR}/${size}/vessa-or-korrin.png
             DESTINATION share/icons/hicolor/${size}/apps COMPONENT game)

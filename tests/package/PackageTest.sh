@@ -23,7 +23,7 @@ share/doc/vessa-or-korrin/changelog.gz share/doc/vessa-or-korrin/copyright share
 share/games/vessa-or-korrin/Gfx/DataKorrin.dat share/games/vessa-or-korrin/Gfx/DataVessa.dat
 share/games/vessa-or-korrin/Sfx/blockFall.wav share/games/vessa-or-korrin/Sfx/blockKilled.wav
 share/icons/hicolor/128x128/apps/vessa-or-korrin.png share/icons/hicolor/48x48/apps/vessa-or-korrin.png
-share/man/man6/vessa-or-korrin.6.gz "
+share/man/man6/vessa-or-korrin.6.gz share/metainfo/vessa-or-korrin.metainfo.xml "
 
 # The command from a folder anyone may write, as USER with HOME: a game whose 0
 # points enter a table of -1s kept in the player's data folder, where links left
@@ -50,6 +50,8 @@ cmake --install "$build" --prefix "$work/installed" >/dev/null && mv "$work/inst
 [ "$(listed "$work/prefix")" = "$(echo $installed) " ] || fail "installed files: $(listed "$work/prefix")"
 expect "the launcher parses under sh" sh -n "$work/prefix/games/vessa-or-korrin"
 expect "the desktop entry validates" desktop-file-validate "$work/prefix/share/applications/vessa-or-korrin.desktop"
+expect "AppStream finds nothing amiss in the metadata but an id that is no domain name" eval '[ "$(appstreamcli validate \
+    --no-net "$work/prefix/share/metainfo/vessa-or-korrin.metainfo.xml" | grep "^[EW]:" | cut -d " " -f 3)" = cid-desktopapp-is-not-rdns ]'
 expect "the manual page renders without a warning" \
     bash -c "[ -z \"\$(LC_ALL=C.UTF-8 man --warnings -l $work/prefix/share/man/man6/vessa-or-korrin.6.gz 2>&1 >/dev/null)\" ]"
 # A folder that cannot be made: its reason on stderr, and in a box for a desktop menu's start.
@@ -79,7 +81,7 @@ expect "section games, depends on Allegro 4 and nothing of the build, recommends
     fail "files not root's, or not 0755 and 0644"
 lintian --fail-on error,warning "$deb" || fail "lintian"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
-[ "$(listed /usr | tr ' ' '\n' | grep -c vessa-or-korrin)" -ge 13 ] || fail "the package's files"
+[ "$(dpkg -L vessa-or-korrin | grep -c metainfo.xml)" -eq 1 ] || fail "the package's metadata"
 player=vokplayer$$
 useradd --create-home "$player"
 [ "$(su -l "$player" -c 'command -v vessa-or-korrin')" = /usr/games/vessa-or-korrin ] || fail "not on the player's PATH"
