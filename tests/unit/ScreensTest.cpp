@@ -105,6 +105,9 @@ TEST(Session, FromTheTitleThroughOptionsHighScoresAndTheGameTypesToAGameAndExit)
     std::ifstream("highscore.dat", std::ios::binary).read(reinterpret_cast<char *>(saved.data()), 40);
     scores.insert(scores.begin() + 7, 0);
     EXPECT_EQ(saved, std::vector<int>(scores.begin(), scores.begin() + 10));
+    int answer = 9;
+    playKeys({{KEY_DOWN}, {KEY_ENTER}}, [&] { answer = queryGameType(); });
+    EXPECT_EQ(answer, 1) << "\"Color\" is game type 1";
 }
 
 TEST(Playfield, WhiteDoubleFrameOnTheBufferTopMiddleOpenThenTheStackInSlotOrderAndThePiece)
