@@ -44,6 +44,9 @@ TEST(Session, FromTheTitleThroughOptionsHighScoresAndTheGameTypesToAGameAndExit)
     } while (rand() % 2 == 0);
     srand(seed);
     timeControl = 1;
+    // Down, then keys that change nothing; Options: sound off, A for Move.Left, Escape
+    // that stays, Back; Highscores; Start.Game: arrows, Cancel; Start.Game: "Color",
+    // ended at its first tick by Escape; "Game Over!", the congratulation; Exit.
     auto shots = playKeys({{KEY_DOWN}, {KEY_UP, KEY_DOWN}, {KEY_ENTER_PAD}, {KEY_ESC}, {KEY_ENTER}, {KEY_ENTER},
                            {KEY_DOWN}, {KEY_ENTER}, {KEY_A}, {KEY_UP}, {KEY_UP}, {KEY_ESC}, {KEY_ENTER}, {KEY_DOWN},
                            {KEY_ENTER}, {KEY_ESC}, {KEY_UP}, {KEY_UP}, {KEY_ENTER}, {KEY_UP}, {KEY_DOWN}, {KEY_UP},
