@@ -87,15 +87,17 @@ TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFile
         {some, 0664, 0775, 4242, 4243, 0, false, 25, 2, scoresFile({30, 25, 20, 10})},
         {some, 0666, 01777, 4242, 4243, 0, false, 25, 2, scoresFile({30, 25, 20, 10})},
         {some, 0666, 0755, 4242, 4243, 0, true, 25, 2, scoresFile({30, 25, 20, 10})},
-        // Read-only for the player, not for root; a folder closed to files; a full disk.
+        // Read-only for the player, not for root; write-only, so unread but written; a
+        // folder closed to files; a full disk.
         {some, 0444, 0777, 4242, 4243, 0, false, 25, 2, some},
+        {some, 0222, 0777, 4242, 4243, 0, false, 25, 1, scoresFile({25})},
         {some, 0444, 0755, 4242, 0, 0, false, 25, 2, scoresFile({30, 25, 20, 10})},
         {{}, 0, 0555, 0, 4243, 0, false, 40, 1, {}},
         {{}, 0, 0755, 0, 0, 12, false, 40, 1, {}},
         {scoresFile({77, -2, 5}, 10), 0644, 0755, 0, 0, 12, false, 3, 2, scoresFile({77, -2, 5}, 10)},
     };
     for (const auto &c : cases) {
-        if ((c.owner || c.saver || c.mode == 0444) && getuid() != 0)
+        if ((c.owner || c.saver || c.mode == 0444 || c.mode == 0222) && getuid() != 0)
             continue;
         TempDir folder;
         if (c.before == Bytes{'/'})
