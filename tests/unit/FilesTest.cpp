@@ -1,5 +1,6 @@
 // What the game reads and writes: "highscore.dat" as found on disk, the datafiles
 // whole, cut or garbled, the built artwork, and the two sounds.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <filesystem>
@@ -129,6 +130,9 @@ static bool loads(const Bytes &bytes, int type)
 {
     writeFile("t.dat", bytes);
     DATAFILE *data = datafileCheck("t.dat", type) ? load_datafile("t.dat") : nullptr;
+    for (int i = 0; data && data[i].type != DAT_END; i++)
+        EXPECT_TRUE(data[i].type != DAT_RLE_SPRITE || static_cast<RLE_SPRITE *>(data[i].dat)->color_depth != 24 ||
+                    spriteIsWhole(static_cast<RLE_SPRITE *>(data[i].dat))) << "object " << i;
     if (data)
         unload_datafile(data);
     return data;
@@ -188,6 +192,26 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
         }
     }
     EXPECT_FALSE(loads({'s', 'l', 'h', '.', 'A', 'L', 'L', '.', 0, 0, 0, 4}, DAT_RLE_SPRITE)) << "no objects";
+    // Sizes that lie, at the first place that holds the pattern: (datafile, kind,
+    // pattern, bytes after its start, and what to write there).
+    const std::tuple<const char *, int, Bytes, int, Bytes> lies[] = {
+        {"DataVessa.dat", DAT_RLE_SPRITE, {0, 24, 0, 20, 0, 20}, 2, {0, 10}},        // runs wider than the sprite
+        {"DataVessa.dat", DAT_RLE_SPRITE, {0, 24, 0, 20, 0, 20}, 6, {0, 0, 0, 40}},  // more runs than memory
+        {"DataFont.dat", DAT_FONT, {0, 0, 0, 1, 1}, 2, {0, 0}},                      // a font of no ranges
+        {"DataVessa.dat", DAT_RLE_SPRITE, {'p', 'r', 'o', 'p'}, 8, {-1, -1, -1, -1}}, // a property of -1 bytes
+    };
+    for (const auto &[built, type, pattern, offset, replacement] : lies) {
+        Bytes bytes = readFile(VOK_RUN_DIR "/Gfx/" + std::string(built));
+        std::copy(replacement.begin(), replacement.end(),
+                  std::search(bytes.begin(), bytes.end(), pattern.begin(), pattern.end()) + offset);
+        EXPECT_FALSE(loads(bytes, type)) << built << " at " << offset;
+    }
+    // A fifth object, packed, whose unpacking copies window bytes Allegro never set.
+    Bytes chance = readFile(VOK_RUN_DIR "/Gfx/DataVessa.dat");
+    chance[11] = 5;
+    const Bytes object = {'D', 'A', 'T', 'A', 0, 0, 0, 3, '\xff', '\xff', '\xff', '\xfd', 0, '\xfa', '\xf0'};
+    chance.insert(chance.end(), object.begin(), object.end());
+    EXPECT_FALSE(loads(chance, DAT_RLE_SPRITE)) << "a packed object that copies bytes never set";
 }
 
 TEST(BuiltArt, BlocksRedBlueGreenYellowInBothThemesAndFontsThatTakeAColour)
