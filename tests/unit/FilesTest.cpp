@@ -193,17 +193,18 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
     }
     EXPECT_FALSE(loads({'s', 'l', 'h', '.', 'A', 'L', 'L', '.', 0, 0, 0, 4}, DAT_RLE_SPRITE)) << "no objects";
     // Sizes that lie, at the first place that holds the pattern: (datafile, kind,
-    // pattern, bytes after its start, and what to write there).
-    const std::tuple<const char *, int, Bytes, int, Bytes> lies[] = {
-        {"DataVessa.dat", DAT_RLE_SPRITE, {0, 24, 0, 20, 0, 20}, 2, {0, 10}},        // runs wider than the sprite
-        {"DataVessa.dat", DAT_RLE_SPRITE, {0, 24, 0, 20, 0, 20}, 6, {0, 0, 0, 40}},  // more runs than memory
-        {"DataFont.dat", DAT_FONT, {0, 0, 0, 1, 1}, 2, {0, 0}},                      // a font of no ranges
-        {"DataVessa.dat", DAT_RLE_SPRITE, {'p', 'r', 'o', 'p'}, 8, {-1, -1, -1, -1}}, // a property of -1 bytes
+    // pattern, bytes after its start, how many to take out, and what to put in).
+    const std::tuple<const char *, int, Bytes, int, int, Bytes> lies[] = {
+        {"DataVessa.dat", DAT_RLE_SPRITE, {0, 24, 0, 20, 0, 20}, 2, 2, {0, 10}},       // runs wider than the sprite
+        {"DataVessa.dat", DAT_RLE_SPRITE, {0, 24, 0, 20, 0, 20}, 6, 4, {0, 0, 0, 40}}, // more runs than memory
+        {"DataFont.dat", DAT_FONT, {0, 0, 0, 1, 1}, 2, 2, {0, 0}},                     // a font of no ranges
+        // A property of -1 bytes before a true one: Allegro marks its end before its memory.
+        {"DataVessa.dat", DAT_RLE_SPRITE, {'p', 'r', 'o', 'p'}, 0, 0, {'p', 'r', 'o', 'p', 'X', 'T', 'R', 'A', -1, -1, -1, -1}},
     };
-    for (const auto &[built, type, pattern, offset, replacement] : lies) {
+    for (const auto &[built, type, pattern, offset, taken, put] : lies) {
         Bytes bytes = readFile(VOK_RUN_DIR "/Gfx/" + std::string(built));
-        std::copy(replacement.begin(), replacement.end(),
-                  std::search(bytes.begin(), bytes.end(), pattern.begin(), pattern.end()) + offset);
+        const auto at = std::search(bytes.begin(), bytes.end(), pattern.begin(), pattern.end()) + offset;
+        bytes.insert(bytes.erase(at, at + taken), put.begin(), put.end());
         EXPECT_FALSE(loads(bytes, type)) << built << " at " << offset;
     }
     // A fifth object, packed, whose unpacking copies window bytes Allegro never set.
