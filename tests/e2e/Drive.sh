@@ -17,12 +17,17 @@ quietly() {
 }
 
 # waitFor WHAT COMMAND...: runs the command until it succeeds; at the deadline the
-# scenario ends, failed.
+# scenario ends, failed. Under pressUntil, a menu that dropped the keys, pressed
+# just as it appeared, and so still shows what it showed before, gets them again.
 waitFor() {
-    local what=$1 end=$((SECONDS + patience))
+    local what=$1 end=$((SECONDS + patience)) again=$((SECONDS + 5))
     shift
     until "$@"; do
         [ $SECONDS -lt $end ] || { fail "no $what"; exit 1; }
+        if [ -n "${keys-}" ] && [ $SECONDS -ge $again ] && shows unchanged; then
+            press $keys
+            again=$((SECONDS + 5))
+        fi
         sleep 0.1
     done
 }
@@ -77,6 +82,16 @@ press() {
     xdotool keyup "$@"
 }
 
+# pressUntil WHAT KEYS COMMAND...: presses the keys (a word), then waits for the command.
+pressUntil() {
+    local what=$1 keys=$2
+    shift 2
+    shows cp "$folder/shot.png" "$folder/before.png"
+    press $keys
+    waitFor "$what" "$@"
+}
+unchanged() { [ "$(compare -metric AE "$folder/shot.png" "$folder/before.png" null: 2>&1)" = 0 ]; }
+
 # Dismisses the game's message boxes until it ends or shows its title, listing
 # their texts in $folder/messages, each with " (open)" when shown over the window.
 readMessages() {
@@ -103,32 +118,23 @@ exitCode() {
     wait "$gamePid"
 }
 
-# From "Start.Game": the game type (1: "Color"), then the playfield.
+# From "Start.Game": "Tetris", then the playfield.
 playFromMenu() {
-    press Return
-    waitFor "the game types" shows eval '[ "$(count "$lit" 181 165 279 30)" -gt 0 ]'
-    [ "${1:-0}" -eq 0 ] || press Down
-    press Return
-    waitFor "the playfield" shows inGame
+    pressUntil "the game types" Return shows eval '[ "$(count "$lit" 181 165 279 30)" -gt 0 ]'
+    pressUntil "the playfield" Return shows inGame
 }
 
 # Escape, "Game Over!" and a key, then the congratulation and a key when due.
 endGame() {
-    press Escape
-    waitFor '"Game Over!"' shows message eq
-    press space
-    if [ "$1" = congratulated ]; then
-        waitFor "the congratulation" shows message gt
-        press space
-    fi
-    waitFor "the menu after the game" shows itemLit 0
+    pressUntil '"Game Over!"' Escape shows message eq
+    [ "$1" != congratulated ] || pressUntil "the congratulation" space shows message gt
+    pressUntil "the menu after the game" space shows itemLit 0
 }
 
 # From "Start.Game" up to "Exit" and out, with exit code 0.
 takeExit() {
-    press Up
-    waitFor '"Exit"' shows itemLit 3
-    press Return
+    pressUntil '"Exit"' Up shows itemLit 3
+    pressUntil "the end of the game" Return eval '! kill -0 "$gamePid" 2>/dev/null'
     exitCode || fail "exit code $? after Exit"
 }
 

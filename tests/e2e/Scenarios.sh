@@ -67,24 +67,18 @@ session() {
     printf "$(printf '\\x%02x\\xff\\xff\\xff' $(seq 255 -1 246))" >"$folder/highscore.dat"
     launch
     readMessages
-    press Down
-    waitFor '"Options"' shows itemLit 1
-    press Return
-    waitFor "the options" shows rowLit 165
-    press Down
-    waitFor '"Move.Left"' shows rowLit 195
-    press Return
-    # The key prompt drops keys for a moment, so A goes until the row takes it.
+    pressUntil '"Options"' Down shows itemLit 1
+    pressUntil "the options" Return shows rowLit 165
+    pressUntil '"Move.Left"' Down shows rowLit 195
     local before
     before=$(count "$lit" 141 195 358 25)
+    pressUntil "the key prompt" Return shows rowLit 170
+    # The prompt drops keys for a moment, so A goes until the row takes it.
     waitFor "A for Move.Left" eval 'press a; sleep 0.3; shows eval "[ \$(count \"$lit\" 141 195 358 25) -ne $before ] && ! rowLit 170"'
-    press Up
-    press Up
-    waitFor '"Back"' shows rowLit 385
-    press Return
-    waitFor "the title" shows itemLit 1
-    press Up
-    waitFor '"Start.Game"' shows itemLit 0
+    pressUntil '"Sound"' Up shows rowLit 165
+    pressUntil '"Back"' Up shows rowLit 385
+    pressUntil "the title" Return shows itemLit 1
+    pressUntil '"Start.Game"' Up shows itemLit 0
     playFromMenu
     local left
     left=$(pieceLeft)
