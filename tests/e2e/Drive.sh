@@ -36,7 +36,8 @@ waitFor() {
 startDisplay() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -r 3>"$work/display" >/dev/null 2>&1 &
     xvfb=$!
-    trap 'kill ${gamePid-} $xvfb 2>/dev/null; rm -rf "$work"; finish' EXIT
+    # The game's own handler for SIGTERM can hang; a game left by a failure is killed outright.
+    trap '{ kill -9 ${gamePid-} && wait $gamePid; } 2>/dev/null; kill $xvfb; rm -rf "$work"; finish' EXIT
     trap 'exit 1' INT TERM
     waitFor "X server" test -s "$work/display"
     export DISPLAY=:$(cat "$work/display")
