@@ -153,19 +153,6 @@ bool cellIs(BITMAP *bitmap, int x, int y, int color)
     return true;
 }
 
-bool spriteIsWhole(const RLE_SPRITE *sprite)
-{
-    const int32_t *word = reinterpret_cast<const int32_t *>(sprite->dat), *end = word + sprite->size / 4;
-    for (int line = 0, x = 0; line < sprite->h; line++, x = 0) {
-        for (; word < end && *word != MASK_COLOR_24; word += 1 + (*word > 0 ? *word : 0))
-            if ((x += *word < 0 ? -*word : *word) > sprite->w)
-                return false;
-        if (word++ >= end)
-            return false;
-    }
-    return true;
-}
-
 Cells cellsOf(const TetraBlock *piece, int dx, int dy)
 {
     Cells cells;

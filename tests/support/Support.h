@@ -34,8 +34,6 @@ using Press = std::vector<int>;
 const std::vector<BITMAP *> &playKeys(const std::vector<Press> &presses, const std::function<void()> &play);
 bool showsText(BITMAP *bitmap, FONT *font, const std::string &text, int x, int y, int color);
 bool cellIs(BITMAP *bitmap, int x, int y, int color); // the 20 x 20 cell at (x, y)
-// A loaded 24-bit sprite's runs keep within its lines and its memory, as drawing needs.
-bool spriteIsWhole(const RLE_SPRITE *sprite);
 
 using Cells = std::vector<std::pair<int, int>>;
 Cells cellsOf(const TetraBlock *piece, int dx = 0, int dy = 0);
