@@ -238,7 +238,7 @@ bool sampleIsSound(ObjectReader &object)
     const int bits = static_cast<int16_t>(object.read(2));
     object.read(2);
     const long length = static_cast<int32_t>(object.read(4));
-    return length >= 0 && object.skip(length * (bits < 0 ? 2 : 1) * (bits == 8 || bits == -8 ? 1 : 2));
+    return object.skip(length * (bits < 0 ? 2 : 1) * (bits == 8 || bits == -8 ? 1 : 2));
 }
 
 bool midiIsSound(ObjectReader &object)
