@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
-
-#include <csignal>
 
 #include <grp.h>
 #include <sys/resource.h>
