@@ -1,6 +1,5 @@
 // The game's modules without a display: Allegro under SYSTEM_NONE at 24-bit colour,
-// a memory screen, stand-in themes, the built fonts, counted sounds, a scripted
-// keyboard, boards written as pictures, and scratch folders.
+// a memory screen, stand-in themes and sounds, a scripted keyboard, boards as pictures.
 #pragma once
 
 #include <allegro.h>
@@ -16,8 +15,7 @@
 #include "Sound.h"
 #include "StartingScreen.h"
 
-// Every global at its start, a black 640 x 480 memory screen and buffer, two
-// themes of solid blocks, the built fonts, two silent samples.
+// Every global at its start, black memory screens, two themes of solid blocks, the built fonts.
 void resetGame();
 int blockColor(int theme, int color);
 struct Play {
@@ -28,8 +26,8 @@ extern std::vector<Play> plays;
 int playCount(const SAMPLE *sample);
 extern std::vector<void (*)()> timers; // installed and not yet removed
 
-// Runs `play` with each press held until the next, arriving once the game has
-// rested a second; readkey takes the next at once. The screens the presses met.
+// Runs `play`, each press held until the next, which comes once the game has rested a
+// second or asks readkey. Returns the screens the presses met.
 using Press = std::vector<int>;
 const std::vector<BITMAP *> &playKeys(const std::vector<Press> &presses, const std::function<void()> &play);
 bool showsText(BITMAP *bitmap, FONT *font, const std::string &text, int x, int y, int color);
@@ -38,8 +36,8 @@ bool cellIs(BITMAP *bitmap, int x, int y, int color); // the 20 x 20 cell at (x,
 using Cells = std::vector<std::pair<int, int>>;
 Cells cellsOf(const TetraBlock *piece, int dx = 0, int dy = 0);
 
-// A board at (160, 40) as mainCollision. A picture has its rows from the left wall
-// split by '/', '.' for no block or the block's colour; the last row is the floor.
+// A board at (160, 40) as mainCollision. Pictures list rows from the left wall split by
+// '/', '.' for no block or its colour; the last row is the floor.
 struct TestBoard {
     explicit TestBoard(int gameType = 0, int width = 320);
     ~TestBoard();
@@ -49,13 +47,12 @@ struct TestBoard {
     CollisionSystem *board;
 };
 
-// One game played a tick at a time with the keys a player gives for each (bits:
-// Right, Left, Down, X, Z, and three that all set make gravity due), the board's
-// invariants checked after every tick. The first broken, or ""; kills are counted.
+// A game a tick at a time, `player` giving the keys held (bits: Right, Left, Down, X, Z;
+// the top three set make gravity due). The invariants broken, or ""; kills counted.
 using Player = std::function<int(const CollisionSystem *board)>;
 std::string playRandomGame(int gameType, int width, const Player &player, int ticks, int &kills);
 
-// A fresh folder as the current directory, gone with all it holds at the test's end.
+// A fresh current directory, removed with all it holds at the test's end.
 struct TempDir {
     TempDir();
     ~TempDir();
