@@ -1,6 +1,5 @@
-# Drives the real game under a headless X server: xdotool for its window and keys,
-# ImageMagick for its pixels, xmessage's command line for its message boxes.
-# Sourced; `game` names the command, `wrapper` may run it under another program.
+# Drives the real game in its own Xvfb: xdotool for its window and keys, ImageMagick
+# for its pixels, xmessage's command line for its message boxes.
 
 patience=${VOK_E2E_PATIENCE:-30}
 failures=0
@@ -12,13 +11,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-quietly() {
-    "$@" >/dev/null 2>&1
-}
-
-# waitFor WHAT COMMAND...: runs the command until it succeeds; at the deadline the
-# scenario ends, failed. Under pressUntil, a menu that dropped the keys, pressed
-# just as it appeared, and so still shows what it showed before, gets them again.
+# The deadline ends the scenario. pressUntil's keys, dropped by a menu just appearing, go again.
 waitFor() {
     local what=$1 end=$((SECONDS + patience)) again=$((SECONDS + 5))
     shift
@@ -32,35 +25,22 @@ waitFor() {
     done
 }
 
-# Keys held longer than a tap repeat on a real desktop; here they must not.
-startDisplay() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -r 3>"$work/display" >/dev/null 2>&1 &
-    xvfb=$!
-    # The game's own handler for SIGTERM can hang; a game left by a failure is killed outright.
-    trap '{ kill -9 ${gamePid-} && wait $gamePid; } 2>/dev/null; kill $xvfb; rm -rf "$work"; finish' EXIT
-    trap 'exit 1' INT TERM
-    waitFor "X server" test -s "$work/display"
-    export DISPLAY=:$(cat "$work/display")
-}
-
-# launch [NAME=VALUE...]: the game started in $folder, or $startIn, with those set.
-# Allegro reads its configuration from $ALLEGRO or $HOME: the folder's, not the tester's.
+# Allegro reads its configuration from $ALLEGRO or $HOME: the game's folder, not the tester's.
 launch() {
     (cd "${startIn:-$folder}" && exec env ALLEGRO="$folder" HOME="$folder" "$@" ${wrapper-} "$game" >"$folder/out" 2>&1) &
     gamePid=$!
 }
 
-# shows CONDITION...: captures the game's window and tests the condition on it.
 shows() {
     window=$(xdotool search --name '^Vessa Or Korrin$' 2>/dev/null | head -n 1)
     [ -n "$window" ] && import -window "$window" "$folder/shot.png" 2>/dev/null && "$@"
 }
 
-# count COLOUR X Y W H: pixels of exactly that colour in the rectangle.
-count() {
-    convert "$folder/shot.png" -crop "$4x$5+$2+$3" +repage -transparent "$1" -alpha extract \
-        -format '%[fx:round((1-mean)*w*h)]' info:
-}
+# crop X Y W H OPERATION...: what ImageMagick says of that rectangle of the window.
+crop() { convert "$folder/shot.png" -crop "$3x$4+$1+$2" +repage "${@:5}" info:; }
+count() { crop "${@:2}" -transparent "$1" -alpha extract -format '%[fx:round((1-mean)*w*h)]'; }
+inkHeight() { crop "${@:2}" -fill black +opaque "$1" -trim -format %h; }
+pieceLeft() { crop 160 41 320 399 -trim -format %X 2>/dev/null; }
 
 # Item N of the title menu lit, with its left marker beside it.
 itemLit() {
@@ -68,22 +48,14 @@ itemLit() {
     [ "$(count "$lit" 171 $((160 + 80 * $1)) 299 45)" -gt 0 ] && [ "$(count black "${markerX[$1]}" $((175 + 80 * $1)) 20 20)" -lt 400 ]
 }
 rowLit() { [ "$(count "$lit" 141 "$1" 358 25)" -gt 0 ]; }
-inGame() { [ "$(count white 157 38 1 405)" -eq 405 ]; }
 # A message on its black band: white in the middle, and further out for the long one.
 message() { [ "$(count white 260 222 120 18)" -gt 20 ] && [ "$(count white 180 222 40 18)" -$1 0 ]; }
-# inkHeight COLOUR X Y W H: how tall the pixels of that colour in the rectangle stand.
-inkHeight() { convert "$folder/shot.png" -crop "$4x$5+$2+$3" +repage -fill black +opaque "$1" -trim -format %h info:; }
-pieceLeft() { convert "$folder/shot.png" -crop 320x399+160+41 +repage -trim -format '%X' info: 2>/dev/null; }
 
-# press KEY...: holds the keys together for $hold seconds.
 press() {
-    quietly xdotool windowfocus --sync "$window"
-    xdotool keydown "$@"
-    sleep "${hold:-0.05}"
-    xdotool keyup "$@"
+    xdotool windowfocus --sync "$window" >/dev/null 2>&1
+    xdotool keydown "$@" sleep "${hold:-0.05}" keyup "$@"
 }
 
-# pressUntil WHAT KEYS COMMAND...: presses the keys (a word), then waits for the command.
 pressUntil() {
     local what=$1 keys=$2
     shift 2
@@ -92,54 +64,56 @@ pressUntil() {
     waitFor "$what" "$@"
 }
 unchanged() { [ "$(compare -metric AE "$folder/shot.png" "$folder/before.png" null: 2>&1)" = 0 ]; }
+gone() { ! kill -0 "$gamePid" 2>/dev/null; }
 
-# Dismisses the game's message boxes until it ends or shows its title, listing
-# their texts in $folder/messages, each with " (open)" when shown over the window.
+# Notes in $folder/messages and closes the game's boxes, " (open)" if over its window, till its title or end.
 readMessages() {
-    local end=$((SECONDS + patience)) box args
     : >"$folder/messages"
-    while [ $SECONDS -lt $end ]; do
-        box=$(pgrep -P "$gamePid" -x xmessage)
-        if [ -n "$box" ]; then
-            mapfile -d '' args <"/proc/$box/cmdline"
-            echo "${args[-1]%$'\n'}$(xdotool search --name '^Vessa Or Korrin$' >/dev/null && echo ' (open)')" >>"$folder/messages"
-            kill "$box"
-            while kill -0 "$box" 2>/dev/null; do sleep 0.02; done
-        elif ! kill -0 "$gamePid" 2>/dev/null || shows eval 'itemLit 0 || itemLit 1'; then
-            return 0
-        fi
-        sleep 0.05
-    done
-    fail "the game neither ended nor showed its title"
+    waitFor "title, nor end of the game" eval '! closeBox && { gone || shows eval "itemLit 0 || itemLit 1"; }'
+}
+closeBox() {
+    local box args
+    box=$(pgrep -P "$gamePid" -x xmessage) || return
+    mapfile -d '' args <"/proc/$box/cmdline"
+    echo "${args[-1]%$'\n'}$(xdotool search --name '^Vessa Or Korrin$' >/dev/null && echo ' (open)')" >>"$folder/messages"
+    kill "$box"
+    while kill -0 "$box" 2>/dev/null; do sleep 0.02; done
 }
 
-# The exit code of the game, once it has ended.
 exitCode() {
-    waitFor "end of the game" eval '! kill -0 "$gamePid" 2>/dev/null'
+    waitFor "end of the game" gone
     wait "$gamePid"
+    local code=$?
+    [ "$code" -eq "$1" ] || fail "exit code $code $2"
 }
 
-# From "Start.Game": "Tetris", then the playfield.
 playFromMenu() {
     pressUntil "the game types" Return shows eval '[ "$(count "$lit" 181 165 279 30)" -gt 0 ]'
-    pressUntil "the playfield" Return shows inGame
+    pressUntil "the playfield" Return shows eval '[ "$(count white 157 38 1 405)" -eq 405 ]'
 }
 
-# Escape, "Game Over!" and a key, then the congratulation and a key when due.
 endGame() {
     pressUntil '"Game Over!"' Escape shows message eq
-    [ "$1" != congratulated ] || pressUntil "the congratulation" space shows message gt
+    pressUntil "the congratulation" space shows message gt
     pressUntil "the menu after the game" space shows itemLit 0
 }
 
-# From "Start.Game" up to "Exit" and out, with exit code 0.
 takeExit() {
     pressUntil '"Exit"' Up shows itemLit 3
-    pressUntil "the end of the game" Return eval '! kill -0 "$gamePid" 2>/dev/null'
-    exitCode || fail "exit code $? after Exit"
+    pressUntil "the end of the game" Return gone
+    exitCode 0 "after Exit"
 }
 
 finish() {
     echo "$failures failed"
     exit $((failures > 0))
 }
+
+# Keys held longer than a tap repeat on a real desktop; here they must not.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -r 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+# The game's own handler for SIGTERM can hang; a game left by a failure is killed outright.
+trap '{ kill -9 ${gamePid-} && wait $gamePid; } 2>/dev/null; kill $xvfb; rm -rf "$work"; finish' EXIT
+trap 'exit 1' INT TERM
+waitFor "X server" test -s "$work/display"
+export DISPLAY=:$(cat "$work/display")

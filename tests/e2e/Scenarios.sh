@@ -1,22 +1,15 @@
 #!/usr/bin/env bash
-# What only the whole program shows, in a headless X server: start-up messages and
-# exit codes, a key rebound for the next game and a game from the menu to a saved
-# table, the seeded title scatter, and that session under memcheck.
-# Usage: Scenarios.sh SCENARIO GAME FIXED_TIME_LIBRARY
+# What only the whole program shows. Usage: Scenarios.sh SCENARIO GAME FIXED_TIME_LIBRARY
 set -u
 scenario=$1 game=$(realpath "$2") fixedTime=$(realpath "$3")
 source "$(dirname "$0")/Drive.sh"
-startDisplay
 
-# A fresh folder for the game, with copies of the built Gfx/ and Sfx/.
 newFolder() {
     folder=$(mktemp -d "$work/game.XXXXXX")
     cp -r "$(dirname "$game")/Gfx" "$(dirname "$game")/Sfx" "$folder"
 }
 
-# startsWith SPOILING MESSAGES CODE: in a folder spoilt by the command, the game
-# shows the messages (a pattern, a line each) and ends with the code, after its
-# title and Exit when the code is 0.
+# startsWith SPOILING MESSAGES CODE: in a spoilt folder, the messages (a pattern, a line each), then the code.
 startsWith() {
     newFolder
     (cd "$folder" && eval "$1")
@@ -26,13 +19,10 @@ startsWith() {
     if [ "$3" -eq 0 ]; then
         [ "$(xdotool getwindowname "$window") $(xdotool getwindowgeometry "$window" | grep -o '[0-9]*x[0-9]*')" = \
             "Vessa Or Korrin 640x480" ] || fail "the window's name or size"
-        # The title's font is the big one, the menu's the medium one.
         [ "$(inkHeight red 141 11 358 88)" -gt "$(inkHeight "$lit" 171 150 299 60)" ] || fail "the title's font"
         takeExit
     else
-        exitCode
-        local code=$?
-        [ "$code" -eq "$3" ] || fail "exit code $code after \"$1\""
+        exitCode "$3" "after \"$1\""
     fi
 }
 
@@ -47,8 +37,7 @@ startup() {
     startsWith "rm Gfx/DataFont.dat" "$fonts" 1
     startsWith "rm Gfx/DataKorrin.dat Gfx/DataVessa.dat" "$korrin" 1
     startsWith "truncate -s 3000 Gfx/DataVessa.dat" "$vessa" 1
-    # dat keeps objects sorted by name: a re-saved file keeps the game's order, and
-    # an object that sorts first takes object 0's place.
+    # dat sorts objects by name: a re-saved file keeps the game's order; one sorting first takes object 0's place.
     startsWith "dat -c2 Gfx/DataFont.dat >/dev/null && dat -c1 Gfx/DataVessa.dat >/dev/null" "" 0
     startsWith "convert -size 20x20 xc:red BMP3:a.bmp && dat -a -t BMP Gfx/DataKorrin.dat a.bmp >/dev/null" "$korrin" 1
     startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" "Error, blockKilled.wav $sounds"$'\n'"$fonts" 1
@@ -60,8 +49,7 @@ startup() {
     [ $? -eq 1 ] && grep -q "Error: no display" "$folder/out" || fail "no display: $(cat "$folder/out")"
 }
 
-# Move.Left rebound to A, which moves the next game's piece; the game's 0 points
-# then enter a table of lower scores.
+# Move.Left rebound to A moves the next game's piece; its 0 points enter a table of lower scores.
 session() {
     newFolder
     printf "$(printf '\\x%02x\\xff\\xff\\xff' $(seq 255 -1 246))" >"$folder/highscore.dat"
@@ -70,8 +58,7 @@ session() {
     pressUntil '"Options"' Down shows itemLit 1
     pressUntil "the options" Return shows rowLit 165
     pressUntil '"Move.Left"' Down shows rowLit 195
-    local before
-    before=$(count "$lit" 141 195 358 25)
+    local before=$(count "$lit" 141 195 358 25)
     pressUntil "the key prompt" Return shows rowLit 170
     # The prompt drops keys for a moment, so A goes until the row takes it.
     waitFor "A for Move.Left" eval 'press a; sleep 0.3; shows eval "[ \$(count \"$lit\" 141 195 358 25) -ne $before ] && ! rowLit 170"'
@@ -80,18 +67,15 @@ session() {
     pressUntil "the title" Return shows itemLit 1
     pressUntil '"Start.Game"' Up shows itemLit 0
     playFromMenu
-    local left
-    left=$(pieceLeft)
-    press a
-    waitFor "the piece left of where it was" shows eval '[ $(($(pieceLeft))) -le $((left - 20)) ]'
+    local left=$(pieceLeft)
+    pressUntil "the piece left of where it was" a shows eval '[ $(($(pieceLeft))) -le $((left - 20)) ]'
     hold=1.2 press Down x
-    endGame congratulated
+    endGame
     takeExit
     [ "$(od -An -td4 -v "$folder/highscore.dat" | xargs)" = "0 -1 -2 -3 -4 -5 -6 -7 -8 -9" ] || fail "the table saved"
 }
 
-# The scatter follows the seed, from the start time; waiting for a key the menu
-# sleeps between looks, and takes 5 % of a core at most.
+# The scatter follows the start time; the menu sleeps while waiting, taking 5 % of a core at most.
 scatter() {
     local start shots=() ticks
     for start in 1000000 1000000 2000000; do
@@ -117,9 +101,8 @@ memcheck() {
     wrapper="valgrind --fair-sched=yes --fullpath-after= --leak-check=full --log-file=$work/memcheck.log"
     patience=300 hold=1
     session
-    local src
-    src=$(realpath "$(dirname "$0")/../../src")
     grep -q "ERROR SUMMARY" "$work/memcheck.log" || fail "memcheck did not finish"
+    local src=$(realpath "$(dirname "$0")/../../src")
     awk -v src="$src" '/^==[0-9]+== $/ { if (r ~ /Invalid (read|write)|definitely lost/ && index(r, src)) print r; r = "" }
                        { r = r $0 "\n" }' "$work/memcheck.log" | grep . && fail "memcheck found faults"
 }
