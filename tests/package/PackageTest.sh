@@ -69,9 +69,8 @@ player=vokplayer$$
 useradd --create-home "$player"
 [ "$(su -l "$player" -c 'command -v vessa-or-korrin')" = /usr/games/vessa-or-korrin ] || fail "not on the player's PATH"
 playInstalled /usr/games/vessa-or-korrin "$player" "$(getent passwd "$player" | cut -d: -f6)"
-scores=/home/$player/.local/share/vessa-or-korrin/highscore.dat
-before=$(sha256sum <"$scores")
+scores=$(sha256sum <"/home/$player/.local/share/vessa-or-korrin/highscore.dat")
 apt-get purge -y -qq vessa-or-korrin >/dev/null
 command -v vessa-or-korrin >/dev/null && fail "the command is gone"
-[ "$(sha256sum <"$scores")" = "$before" ] || fail "the player's scores outlive the package"
+[ "$(sha256sum <"/home/$player/.local/share/vessa-or-korrin/highscore.dat")" = "$scores" ] || fail "the player's scores outlive the package"
 userdel --remove "$player" 2>/dev/null
