@@ -178,7 +178,7 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
             loads(garbled, type);
         }
     }
-    EXPECT_FALSE(loads({'s', 'l', 'h', '.', 'A', 'L', 'L', '.', 0, 0, 0, 4}, DAT_RLE_SPRITE)) << "no objects";
+    EXPECT_FALSE(loads({'s', 'l', 'h', '.', 'A', 'L', 'L', '.', 0, 0, 0, 0}, DAT_RLE_SPRITE)) << "no objects";
     // Sizes that lie, at the first place that holds the pattern: (datafile, kind,
     // pattern, bytes after its start, how many to take out, and what to put in).
     const std::tuple<const char *, int, Bytes, int, int, Bytes> lies[] = {
