@@ -15,5 +15,5 @@ installMissingPackages() {
 }
 
 BUILD_PACKAGES=(g++ make cmake pkg-config liballegro4-dev libfreetype-dev fonts-comic-neue)
-TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb x11-utils xdotool imagemagick procps valgrind
-               clang libclang-rt-14-dev dpkg-dev lintian desktop-file-utils appstream passwd man-db)
+TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb x11-utils xdotool imagemagick procps
+               clang libclang-rt-14-dev dpkg-dev lintian appstream passwd)

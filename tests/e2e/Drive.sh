@@ -16,7 +16,7 @@ waitFor() {
     local what=$1 end=$((SECONDS + patience)) again=$((SECONDS + 5))
     shift
     until "$@"; do
-        [ $SECONDS -lt $end ] || { fail "no $what"; exit 1; }
+        [ $SECONDS -lt $end ] || { fail "no $what"; grep -sv '^ALSA' "${folder-}/out"; exit 1; }
         if [ -n "${keys-}" ] && [ $SECONDS -ge $again ] && shows unchanged; then
             press $keys
             again=$((SECONDS + 5))
@@ -26,8 +26,11 @@ waitFor() {
 }
 
 # Allegro reads its configuration from $ALLEGRO or $HOME: the game's folder, not the tester's.
+# A sanitized game exits 99 on a fault, apart from the codes it means; leaks are the in-process
+# tests' to find, since what Allegro unloads at its exit cannot be told from the game's own.
 launch() {
-    (cd "${startIn:-$folder}" && exec env ALLEGRO="$folder" HOME="$folder" "$@" ${wrapper-} "$game" >"$folder/out" 2>&1) &
+    (cd "${startIn:-$folder}" && exec env ALLEGRO="$folder" HOME="$folder" "$@" \
+        ASAN_OPTIONS=exitcode=99:detect_leaks=0:verify_asan_link_order=0 ${wrapper-} "$game" >"$folder/out" 2>&1) &
     gamePid=$!
 }
 
@@ -74,7 +77,9 @@ readMessages() {
 closeBox() {
     local box args
     box=$(pgrep -P "$gamePid" -x xmessage) || return
+    # Until its exec is done, a new process has its name but not yet its arguments.
     mapfile -d '' args <"/proc/$box/cmdline"
+    [ ${#args[@]} -gt 0 ] || return
     echo "${args[-1]%$'\n'}$(xdotool search --name '^Vessa Or Korrin$' >/dev/null && echo ' (open)')" >>"$folder/messages"
     kill "$box"
     while kill -0 "$box" 2>/dev/null; do sleep 0.02; done
@@ -84,7 +89,7 @@ exitCode() {
     waitFor "end of the game" gone
     wait "$gamePid"
     local code=$?
-    [ "$code" -eq "$1" ] || fail "exit code $code $2"
+    [ "$code" -eq "$1" ] || fail "exit code $code $2: $(grep -v '^ALSA' "$folder/out")"
 }
 
 playFromMenu() {
@@ -113,7 +118,8 @@ finish() {
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -r 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 # The game's own handler for SIGTERM can hang; a game left by a failure is killed outright.
-trap '{ kill -9 ${gamePid-} && wait $gamePid; } 2>/dev/null; kill $xvfb; rm -rf "$work"; finish' EXIT
+# atExit: what a script adds to the clean-up, once no game of its runs.
+trap '{ kill -9 ${gamePid-} && wait $gamePid; } 2>/dev/null; eval "${atExit-}"; kill $xvfb; rm -rf "$work"; finish' EXIT
 trap 'exit 1' INT TERM
 waitFor "X server" test -s "$work/display"
 export DISPLAY=:$(cat "$work/display")

@@ -214,8 +214,12 @@ void TestBoard::setPiece(int type, int column, int row, int color)
     }
 }
 
-TempDir::TempDir() : path(mkdtemp(std::string("/tmp/vokTestXXXXXX").data())), previous(std::filesystem::current_path())
+TempDir::TempDir()
+    : path(std::filesystem::current_path() / testing::UnitTest::GetInstance()->current_test_info()->name()),
+      previous(std::filesystem::current_path())
 {
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directory(path);
     std::filesystem::current_path(path);
 }
 

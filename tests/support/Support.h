@@ -47,12 +47,8 @@ struct TestBoard {
     CollisionSystem *board;
 };
 
-// A game a tick at a time, `player` giving the keys held (bits: Right, Left, Down, X, Z;
-// the top three set make gravity due). The invariants broken, or ""; kills counted.
-using Player = std::function<int(const CollisionSystem *board)>;
-std::string playRandomGame(int gameType, int width, const Player &player, int ticks, int &kills);
-
-// A fresh current directory, removed with all it holds at the test's end.
+// A fresh current directory named after the test, under the one the tests run in:
+// removed with all it holds at the test's end, or by the next run if the test aborts.
 struct TempDir {
     TempDir();
     ~TempDir();
