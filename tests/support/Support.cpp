@@ -7,16 +7,16 @@
 #include <cerrno>
 #include <filesystem>
 
-std::vector<Play> plays;
+std::vector<const SAMPLE *> plays;
 std::vector<void (*)()> timers;
 static const std::vector<Press> *script;
 static size_t pressed;
 static unsigned restedMs;
 static std::vector<BITMAP *> &shots = *new std::vector<BITMAP *>; // kept to the end, with the screens
 
-extern "C" int __wrap_play_sample(const SAMPLE *sample, int volume, int pan, int frequency, int loop)
+extern "C" int __wrap_play_sample(const SAMPLE *sample, int, int, int, int)
 {
-    plays.push_back({sample, volume, pan, frequency, loop});
+    plays.push_back(sample);
     return 0;
 }
 
@@ -128,7 +128,7 @@ void resetGame()
 
 int playCount(const SAMPLE *sample)
 {
-    return std::count_if(plays.begin(), plays.end(), [sample](const Play &play) { return play.sample == sample; });
+    return std::count(plays.begin(), plays.end(), sample);
 }
 
 bool showsText(BITMAP *bitmap, FONT *font, const std::string &text, int x, int y, int color)

@@ -18,11 +18,7 @@
 // Every global at its start, black memory screens, two themes of solid blocks, the built fonts.
 void resetGame();
 int blockColor(int theme, int color);
-struct Play {
-    const SAMPLE *sample;
-    int volume, pan, frequency, loop;
-};
-extern std::vector<Play> plays;
+extern std::vector<const SAMPLE *> plays;
 int playCount(const SAMPLE *sample);
 extern std::vector<void (*)()> timers; // installed and not yet removed
 

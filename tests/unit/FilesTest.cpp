@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include <grp.h>
 #include <sys/resource.h>
@@ -138,7 +137,6 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
 {
     resetGame();
     TempDir folder;
-    std::mt19937 random(2026);
     const std::string add = "dat -a -t ", art = " " VOK_ART_DIR "/Korrin/block?_*.bmp";
     // (built datafile copied to t.dat, or none; the kind wanted; dat run on it; whether it loads).
     // dat keeps objects sorted by name: those it adds go after the game's, or before.
@@ -167,21 +165,18 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
         EXPECT_EQ(loads(bytes, type), whole) << built << ", then " << tools;
         for (size_t length = 0; whole && length < bytes.size(); length += 1 + bytes.size() / 200)
             EXPECT_FALSE(loads(Bytes(bytes.begin(), bytes.begin() + length), type)) << built << " cut at " << length;
-        // Whatever bytes stand in a file, garbled or after a good start, the loader must not fall over.
-        for (int trial = 0; whole && trial < 300; trial++) {
-            Bytes garbled = bytes;
-            for (int flips = 1 + random() % 8; flips > 0; flips--)
-                garbled[random() % garbled.size()] = static_cast<char>(random());
-            garbled.resize(trial % 2 ? garbled.size() : random() % garbled.size());
-            while (garbled.size() < bytes.size())
-                garbled.push_back(static_cast<char>(random()));
-            loads(garbled, type);
-        }
     }
     EXPECT_FALSE(loads({'s', 'l', 'h', '.', 'A', 'L', 'L', '.', 0, 0, 0, 0}, DAT_RLE_SPRITE)) << "no objects";
-    // Sizes that lie, at the first place that holds the pattern: (datafile, kind,
-    // pattern, bytes after its start, how many to take out, and what to put in).
-    const std::tuple<const char *, int, Bytes, int, int, Bytes> lies[] = {
+    // Sizes that lie: in a built datafile read as `type`, at the first place holding
+    // `pattern`, the `taken` bytes from `offset` on are replaced by `put`.
+    struct Lie {
+        const char *built;
+        int type;
+        Bytes pattern;
+        int offset, taken;
+        Bytes put;
+    };
+    const Lie lies[] = {
         {"DataVessa.dat", DAT_RLE_SPRITE, {0, 24, 0, 20, 0, 20}, 2, 2, {0, 10}},       // runs wider than the sprite
         {"DataVessa.dat", DAT_RLE_SPRITE, {0, 24, 0, 20, 0, 20}, 6, 4, {0, 0, 0, 40}}, // more runs than memory
         {"DataFont.dat", DAT_FONT, {0, 0, 0, 1, 1}, 2, 2, {0, 0}},                     // a font of no ranges
@@ -243,6 +238,6 @@ TEST(Sounds, AMissingFileIsReportedAndNeverPlayedAndTheSwitchSilencesTheOther)
         playBlockKilled();
         EXPECT_EQ(plays.size(), size_t(on)) << "sound " << on;
     }
-    EXPECT_TRUE(fallBlock && plays[0].sample == fallBlock);
+    EXPECT_TRUE(fallBlock && plays[0] == fallBlock);
     soundExit();
 }

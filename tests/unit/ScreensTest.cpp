@@ -11,16 +11,6 @@
 
 static const int white = makecol24(255, 255, 255), lit = makecol24(4, 217, 158), dim = makecol24(223, 36, 134);
 
-// A black panel framed in white: its corners white, black inside them, and no
-// frame beside them or above the top ones.
-static void expectPanel(BITMAP *shot, int x1, int y1, int x2, int y2)
-{
-    for (auto [x, y, dx, dy] : {std::array{x1, y1, 1, 1}, {x2, y1, -1, 1}, {x1, y2, 1, -1}, {x2, y2, -1, -1}})
-        EXPECT_EQ(std::tuple(getpixel(shot, x, y), getpixel(shot, x + dx, y + dy),
-                             getpixel(shot, x - dx, y) == white || (dy > 0 && getpixel(shot, x, y - 1) == white)),
-                  std::tuple(white, 0, false)) << x << ", " << y;
-}
-
 // Rows from `top`, `step` apart, centred on the screen; the highlighted one lit.
 static void expectRows(BITMAP *shot, FONT *font, const std::vector<std::string> &rows, int top, int step,
                        size_t highlighted, int color = dim)
@@ -44,29 +34,31 @@ TEST(Session, FromTheTitleThroughOptionsHighScoresAndTheGameTypesToAGameAndExit)
     } while (rand() % 2 == 0);
     srand(seed);
     timeControl = 1;
-    // Down, then keys that change nothing; Options: sound off, A for Move.Left, Escape
-    // that stays, Back; Highscores; Start.Game: arrows, Cancel; Start.Game: "Color",
-    // ended at its first tick by Escape; "Game Over!", the congratulation; Exit.
-    auto shots = playKeys({{KEY_DOWN}, {KEY_UP, KEY_DOWN}, {KEY_ENTER_PAD}, {KEY_ESC}, {KEY_ENTER}, {KEY_ENTER},
-                           {KEY_DOWN}, {KEY_ENTER}, {KEY_A}, {KEY_UP}, {KEY_UP}, {KEY_ESC}, {KEY_ENTER}, {KEY_DOWN},
-                           {KEY_ENTER}, {KEY_ESC}, {KEY_UP}, {KEY_UP}, {KEY_ENTER}, {KEY_UP}, {KEY_DOWN}, {KEY_UP},
-                           {KEY_ENTER}, {KEY_ENTER}, {KEY_DOWN}, {KEY_ENTER, KEY_ESC}, {KEY_SPACE}, {KEY_SPACE},
-                           {KEY_UP}, {KEY_ENTER}},
-                          startScreen);
+    // The presses 0 to 29, phase by phase; shot n is the screen that press n met.
+    auto shots = playKeys({
+        // 0-3 title: Down to "Options", then keys that change nothing: Up and Down at once, keypad Enter, Escape
+        {KEY_DOWN}, {KEY_UP, KEY_DOWN}, {KEY_ENTER_PAD}, {KEY_ESC},
+        // 4-12 options: open, sound off, Down, A for "Move.Left", Up twice to "Back", Escape that stays, "Back"
+        {KEY_ENTER}, {KEY_ENTER}, {KEY_DOWN}, {KEY_ENTER}, {KEY_A}, {KEY_UP}, {KEY_UP}, {KEY_ESC}, {KEY_ENTER},
+        // 13-15 high scores: Down, open, any key closes
+        {KEY_DOWN}, {KEY_ENTER}, {KEY_ESC},
+        // 16-22 game types: Up twice to "Start.Game", open, Up, Down, Up, "Cancel"
+        {KEY_UP}, {KEY_UP}, {KEY_ENTER}, {KEY_UP}, {KEY_DOWN}, {KEY_UP}, {KEY_ENTER},
+        // 23-25 game: open the game types, "Color", Escape held as it starts, so it ends at its first tick
+        {KEY_ENTER}, {KEY_DOWN}, {KEY_ENTER, KEY_ESC},
+        // 26-27 its end: "Game Over!", the congratulation
+        {KEY_SPACE}, {KEY_SPACE},
+        // 28-29 exit: Up to "Exit", take it
+        {KEY_UP}, {KEY_ENTER}}, startScreen);
     ASSERT_EQ(shots.size(), 30u);
-    expectPanel(shots[0], 140, 10, 500, 100);
     EXPECT_TRUE(showsText(shots[0], comicBig, "Vessa", 230, 20, makecol(255, 0, 0)));
     EXPECT_TRUE(showsText(shots[0], comicBig, "Korrin", 395, 20, makecol(100, 100, 100)));
     EXPECT_TRUE(showsText(shots[0], comicBig, "or", 305, 20, white));
-    // The credit bar hides the menu panel's bottom; its own bottom is off the screen.
-    for (auto [x, y, color] : {std::array{170, 460, 0}, {470, 460, 0}, {30, 450, white}, {610, 479, white}, {35, 479, 0}})
-        EXPECT_EQ(getpixel(shots[0], x, y), color) << x << ", " << y;
     // The left marker's block and x, then the right one's, of each item.
     const int markers[4][4] = {{2, 195, 3, 425}, {0, 215, 0, 405}, {1, 195, 1, 425}, {3, 245, 2, 375}};
     for (auto [shot, item] : {std::pair{0, 0}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {13, 1}, {14, 2}, {16, 2}, {17, 1},
                               {18, 0}, {23, 0}, {28, 0}, {29, 3}}) {
         SCOPED_TRACE(testing::Message() << "title " << shot);
-        expectPanel(shots[shot], 170, 145, 470, 449);
         expectRows(shots[shot], comicMedium, {"Start.Game", "Options", "Highscores", "Exit"}, 160, 80, item);
         for (int i = 0; i < 4; i++) {
             EXPECT_TRUE(cellIs(shots[shot], markers[i][1], 175 + 80 * i, i == item ? blockColor(0, markers[i][0]) : 0));
@@ -81,7 +73,6 @@ TEST(Session, FromTheTitleThroughOptionsHighScoresAndTheGameTypesToAGameAndExit)
                                    {"Rotate.Right: ", KEY_X}, {"Fall.Down: ", KEY_DOWN}, {"Pause.Game: ", KEY_SPACE}})
             rows.push_back(label + std::string(scancode_to_name(code)));
         SCOPED_TRACE(testing::Message() << "options " << shot);
-        expectPanel(shots[shot], 140, 110, 500, 430);
         expectRows(shots[shot], comicMedium, {"Options:"}, 115, 0, 1, white);
         expectRows(shots[shot], comicSmall, rows, 165, 30, row);
         expectRows(shots[shot], comicSmall, {"Back"}, 385, 0, row - 7);
@@ -90,12 +81,10 @@ TEST(Session, FromTheTitleThroughOptionsHighScoresAndTheGameTypesToAGameAndExit)
     std::vector<std::string> rows;
     for (int score : scores)
         rows.push_back(std::to_string(score));
-    expectPanel(shots[15], 220, 110, 420, 430);
     expectRows(shots[15], comicSmall, {"High Scores:"}, 125, 0, 1, white);
     expectRows(shots[15], comicSmall, rows, 160, 25, 10, white);
     for (auto [shot, choice] : {std::pair{19, 0}, {20, 2}, {21, 0}, {22, 2}, {24, 0}, {25, 1}}) {
         SCOPED_TRACE(testing::Message() << "game types " << shot);
-        expectPanel(shots[shot], 180, 110, 460, 325);
         expectRows(shots[shot], comicSmall, {"Select Game Type:"}, 125, 0, 1, white);
         expectRows(shots[shot], comicMedium, {"Tetris", "Color", "Cancel"}, 165, 50, choice);
     }
