@@ -3,7 +3,7 @@
 
 patience=${VOK_E2E_PATIENCE:-30}
 failures=0
-work=$(mktemp -d)
+work=$(mktemp -d -t vessa-or-korrin-test.XXXXXX)
 lit='rgb(4,217,158)'
 
 fail() {
@@ -50,7 +50,6 @@ itemLit() {
     local markerX=(195 215 195 245)
     [ "$(count "$lit" 171 $((160 + 80 * $1)) 299 45)" -gt 0 ] && [ "$(count black "${markerX[$1]}" $((175 + 80 * $1)) 20 20)" -lt 400 ]
 }
-rowLit() { [ "$(count "$lit" 141 "$1" 358 25)" -gt 0 ]; }
 # A message on its black band: white in the middle, and further out for the long one.
 message() { [ "$(count white 260 222 120 18)" -gt 20 ] && [ "$(count white 180 222 40 18)" -$1 0 ]; }
 

@@ -56,14 +56,15 @@ deb=$(ls "$build"/vessa-or-korrin_*.deb)
 depends=$(dpkg-deb --field "$deb" Depends)
 grep -q liballegro4.4 <<<"$depends" && ! grep -Eq -- "-dev|cmake" <<<"$depends" ||
     fail "depends on Allegro 4 and nothing of the build: $depends"
-lintian --fail-on error,warning "$deb" || fail "lintian"
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
+# lintian leaves a cache of its own in the temporary folder: ours goes at the end.
+TMPDIR=$work lintian --fail-on error,warning "$deb" || fail "lintian"
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o DPkg::Lock::Timeout=300 "$deb" >/dev/null
 player=vokplayer$$
 useradd --create-home "$player"
 atExit="userdel --remove $player 2>/dev/null"
 [ "$(su -l "$player" -c 'command -v vessa-or-korrin')" = /usr/games/vessa-or-korrin ] || fail "not on the player's PATH"
 playInstalled /usr/games/vessa-or-korrin "$player" "$(getent passwd "$player" | cut -d: -f6)"
 scores=$(sha256sum <"/home/$player/.local/share/vessa-or-korrin/highscore.dat")
-apt-get purge -y -qq vessa-or-korrin >/dev/null
+apt-get purge -y -qq -o DPkg::Lock::Timeout=300 vessa-or-korrin >/dev/null
 command -v vessa-or-korrin >/dev/null && fail "the command is gone"
 [ "$(sha256sum <"/home/$player/.local/share/vessa-or-korrin/highscore.dat")" = "$scores" ] || fail "the player's scores outlive the package"

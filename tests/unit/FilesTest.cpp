@@ -59,7 +59,8 @@ static int saveAs(uid_t saver, long limit, int offered)
 TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFileInPlace)
 {
     const Bytes full = scoresFile({500, 400, 300, 200, 100, 90, 80, 70, 60, 50}), some = scoresFile({30, 20, 10});
-    const Bytes folder = {'/'};
+    const Bytes long44 = scoresFile({90, 80, 70, 60, 50, 40, 30, 20, 10, 5, 9}, 44), folder = {'/'};
+    const Bytes negative = scoresFile({-5, -10, -20, -30, -40, -50, -60, -70, -80, INT_MIN});
     struct Case {
         Bytes before; // none, or "/" for a folder in its place
         mode_t mode, folderMode;
@@ -77,10 +78,8 @@ TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFile
         {full, 0644, 0755, 0, 0, 0, false, 51, 10, scoresFile({500, 400, 300, 200, 100, 90, 80, 70, 60, 51})},
         {scoresFile({10, 300, 5, 70, 0, 900, 2, 2, 1, 40}), 0644, 0755, 0, 0, 0, false, 6, 3, scoresFile({10, 300, 6, 5, 70, 0, 900, 2, 2, 1})},
         {scoresFile({77, -2, 5}, 10), 0644, 0755, 0, 0, 0, false, 3, 2, scoresFile({77, 3, -2})},
-        {scoresFile({90, 80, 70, 60, 50, 40, 30, 20, 10, 5, 9}, 44), 0644, 0755, 0, 0, 0, false, 55, 5,
-         scoresFile({90, 80, 70, 60, 55, 50, 40, 30, 20, 10})},
-        {scoresFile({-5, -10, -20, -30, -40, -50, -60, -70, -80, INT_MIN}), 0644, 0755, 0, 0, 0, false, -7, 2,
-         scoresFile({-5, -7, -10, -20, -30, -40, -50, -60, -70, -80})},
+        {long44, 0644, 0755, 0, 0, 0, false, 55, 5, scoresFile({90, 80, 70, 60, 55, 50, 40, 30, 20, 10})},
+        {negative, 0644, 0755, 0, 0, 0, false, -7, 2, scoresFile({-5, -7, -10, -20, -30, -40, -50, -60, -70, -80})},
         {folder, 0755, 0755, 0, 0, 0, false, 40, 1, folder},
         // Players sharing a folder through a group, a sticky folder, a linked file.
         {some, 0664, 0775, 4242, 4243, 0, false, 25, 2, scoresFile({30, 25, 20, 10})},
@@ -138,6 +137,10 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
     resetGame();
     TempDir folder;
     const std::string add = "dat -a -t ", art = " " VOK_ART_DIR "/Korrin/block?_*.bmp";
+    // Bitmaps, compiled and 32-bit sprites, a datafile inside and a sample, all after the game's objects.
+    const std::string others = "cp t.dat in.dat && cp " VOK_RUN_DIR "/Sfx/blockFall.wav z.wav && " + add + "BMP t.dat" +
+                               art + " && " + add + "CMP t.dat" + art + " && " + add + "RLE -bpp 32 t.dat" + art +
+                               " && dat -a t.dat in.dat z.wav";
     // (built datafile copied to t.dat, or none; the kind wanted; dat run on it; whether it loads).
     // dat keeps objects sorted by name: those it adds go after the game's, or before.
     const std::tuple<std::string, int, std::string, bool> cases[] = {
@@ -150,10 +153,7 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
         {"DataFont.dat", DAT_FONT, "dat -c2 t.dat", true},
         {"", DAT_RLE_SPRITE, add + "RLE -bpp 16 -c2 t.dat" + art, true},
         {"", DAT_RLE_SPRITE, add + "RLE -bpp 8 -c1 t.dat" + art, true},
-        {"DataVessa.dat", DAT_RLE_SPRITE,
-         "cp t.dat in.dat && cp " VOK_RUN_DIR "/Sfx/blockFall.wav z.wav && " + add + "BMP t.dat" + art + " && " + add +
-             "CMP t.dat" + art + " && " + add + "RLE -bpp 32 t.dat" + art + " && dat -a t.dat in.dat z.wav",
-         true},
+        {"DataVessa.dat", DAT_RLE_SPRITE, others, true},
         {"DataVessa.dat", DAT_RLE_SPRITE, "cp " VOK_ART_DIR "/Vessa/block0_red.bmp a.bmp && " + add + "BMP t.dat a.bmp", false},
     };
     for (const auto &[built, type, tools, whole] : cases) {

