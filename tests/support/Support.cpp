@@ -126,11 +126,6 @@ void resetGame()
     inputPause = KEY_SPACE;
 }
 
-int playCount(const SAMPLE *sample)
-{
-    return std::count(plays.begin(), plays.end(), sample);
-}
-
 bool showsText(BITMAP *bitmap, FONT *font, const std::string &text, int x, int y, int color)
 {
     BITMAP *expected = create_bitmap(640, 480);

@@ -19,7 +19,6 @@
 void resetGame();
 int blockColor(int theme, int color);
 extern std::vector<const SAMPLE *> plays;
-int playCount(const SAMPLE *sample);
 extern std::vector<void (*)()> timers; // installed and not yet removed
 
 // Runs `play`, each press held until the next, which comes once the game has rested a

@@ -148,7 +148,16 @@ TEST(Playfield, WhiteDoubleFrameOnTheBufferTopMiddleOpenThenTheStackInSlotOrderA
     for (int i = 36 * 640; i < 640 * 480; i++)
         wrong += (getpixel(dblbuffer, i % 640, i / 640) == white) != (frame.count({i % 640, i / 640}) > 0);
     EXPECT_EQ(wrong, 0) << "frame pixels amiss on the buffer";
-    for (auto [x, y, color] : {std::array{240, 300, 1}, {300, 300, 2}, {460, 40, 0}, {360, 300, 1}, {260, 320, -1}})
+    // (x, y, colour seen there, -1 for none): the later of two blocks, twice; a block over the frame;
+    // the piece over a block; an empty cell.
+    const int cells[][3] = {
+        {240, 300, 1},
+        {300, 300, 2},
+        {460, 40, 0},
+        {360, 300, 1},
+        {260, 320, -1},
+    };
+    for (auto [x, y, color] : cells)
         EXPECT_TRUE(cellIs(target, x, y, color < 0 ? 0 : blockColor(0, color))) << x << ", " << y;
     EXPECT_TRUE(showsText(target, comicSmall, "Score: 0", 320, 20, white));
     destroy_bitmap(target);
