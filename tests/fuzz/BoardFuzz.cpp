@@ -1,4 +1,8 @@
 // Any keys held tick after tick, from the fuzzer's input: the board's invariants hold.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
 #include "Support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -1,5 +1,6 @@
 // Any bytes as "highscore.dat" and any score offered: the place taken and the file
 // left are those the bytes call for.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

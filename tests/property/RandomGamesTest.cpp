@@ -1,5 +1,7 @@
 // Three thousand seeded random games on boards of 16 and 8 columns, the board's
 // invariants checked after every tick.
+#include <algorithm>
+#include <cstdlib>
 #include <random>
 
 #include "Support.h"
