@@ -55,6 +55,13 @@ foreach(size 48x48 128x128)
             DESTINATION share/icons/hicolor/${size}/apps COMPONENT game)
 endforeach()
 install(FILES ${manual}.gz DESTINATION share/man/man6 COMPONENT game)
+# What lintian reports on purpose, with the reason. Lintian checks AppStream metadata from
+# Debian 13 on, and an override of a tag it does not know is an error of its own.
+cmake_host_system_information(RESULT release QUERY DISTRIB_ID DISTRIB_VERSION_ID)
+if(NOT release MATCHES "^debian;([0-9]+)$" OR CMAKE_MATCH_1 GREATER_EQUAL 13)
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/vessa-or-korrin.lintian-overrides
+            DESTINATION share/lintian/overrides RENAME vessa-or-korrin COMPONENT game)
+endif()
 # A native package: the changelog goes by its plain name.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${changelog}.gz
         DESTINATION ${VOK_INSTALL_DOC_DIR} COMPONENT game)
