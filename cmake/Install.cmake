@@ -55,6 +55,13 @@ foreach(size 48x48 128x128)
             DESTINATION share/icons/hicolor/${size}/apps COMPONENT game)
 endforeach()
 install(FILES ${manual}.gz DESTINATION share/man/man6 COMPONENT game)
+# What lintian reports on purpose, with the reason. Lintian checks AppStream metadata from
+# Debian 13 on, and an override of a tag it does not know is an error of its own.
+cmake_host_system_information(RESULT release QUERY DISTRIB_ID DISTRIB_VERSION_ID)
+if(NOT release MATCHES "^debian;([0-9]+)$" OR CMAKE_MATCH_1 GREATER_EQUAL 13)
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/vessa-or-korrin.lintian-overrides
+            DESTINATION share/lintian/overrides RENAME vessa-or-korrin COMPONENT game)
+endif()
 # A native package: the changelog goes by its plain name.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${changelog}.gz
         DESTINATION ${VOK_INSTALL_DOC_DIR} COMPONENT game)
@@ -97,4 +104,24 @@ foreach(folder ${CPACK_TEMPORARY_INSTALL_DIRECTORY} ${folders})
 endforeach()
 ]])
 set(CPACK_PRE_BUILD_SCRIPTS ${openFolders})
+# CPack stamps every file and member with SOURCE_DATE_EPOCH when it is set, so two builds
+# of one source make the same bytes. Unless the builder set it, it is the last commit's
+# time, or without git the time of the changelog's top entry.
+set(packageTime ${VOK_PACKAGING_DIR}/PackageTime.cmake)
+file(WRITE ${packageTime} "set(source [[${PROJECT_SOURCE_DIR}]])\n" [[
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+    set(time)
+    if(EXISTS ${source}/.git)
+        execute_process(COMMAND git -C ${source} log -1 --format=%ct
+                        OUTPUT_VARIABLE time OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    endif()
+    if(NOT time MATCHES "^[0-9]+$")
+        file(STRINGS ${source}/packaging/changelog signature REGEX "^ -- .*>  " LIMIT_COUNT 1)
+        string(REGEX REPLACE "^.*>  " "" date "${signature}")
+        execute_process(COMMAND date -d ${date} +%s OUTPUT_VARIABLE time OUTPUT_STRIP_TRAILING_WHITESPACE)
+    endif()
+    set(ENV{SOURCE_DATE_EPOCH} ${time})
+endif()
+]])
+set(CPACK_PROJECT_CONFIG_FILE ${packageTime})
 include(CPack)

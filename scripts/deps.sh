@@ -14,6 +14,7 @@ installMissingPackages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(g++ make cmake pkg-config liballegro4-dev libfreetype-dev fonts-comic-neue)
+# Names that Debian 12 and 13 share. CPack asks file and dpkg-shlibdeps (dpkg-dev) for the package's dependencies.
+BUILD_PACKAGES=(g++ make cmake pkg-config liballegro4-dev libfreetype-dev fonts-comic-neue file dpkg-dev)
 TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb x11-utils xdotool imagemagick procps
-               clang libclang-rt-14-dev dpkg-dev lintian appstream passwd)
+               clang libclang-rt-dev lintian appstream passwd)

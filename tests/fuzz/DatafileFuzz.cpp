@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>

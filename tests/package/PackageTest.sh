@@ -31,10 +31,12 @@ playInstalled() {
 cmake --build "$build" >/dev/null
 cmake --install "$build" --prefix "$work/installed" >/dev/null && mv "$work/installed" "$work/prefix"
 game=$work/prefix/games/vessa-or-korrin
-listed=$(cd "$work/prefix" && find . ! -type d | sed 's|^\./||' | sort | xargs)
+# Lintian below judges the overrides, which depend on its release.
+listed=$(cd "$work/prefix" && find . ! -type d ! -path "./share/lintian/*" | sed 's|^\./||' | sort | xargs)
 [ "$listed" = "${installed[*]}" ] || fail "installed files: $listed"
-[ "$(appstreamcli validate --no-net "$work/prefix/share/metainfo/vessa-or-korrin.metainfo.xml" | grep "^[EW]:" | cut -d " " -f 3)" = \
-    cid-desktopapp-is-not-rdns ] || fail "AppStream finds nothing amiss in the metadata but an id that is no domain name"
+[ "$(appstreamcli validate --no-net "$work/prefix/share/metainfo/vessa-or-korrin.metainfo.xml" | grep "^[EW]:" | cut -d " " -f 3 |
+    grep -vx url-homepage-missing)" = cid-desktopapp-is-not-rdns ] ||
+    fail "AppStream finds nothing amiss in the metadata but an id that is no domain name, and no homepage"
 # A folder that cannot be made: its reason on stderr, and in a box for a desktop menu's start.
 touch "$work/file"
 env -u DISPLAY XDG_DATA_HOME="$work/file" "$game" >/dev/null 2>&1 && fail "no folder without a display"
@@ -53,6 +55,11 @@ fi
 rm -f "$build"/vessa-or-korrin_*.deb
 cmake --build "$build" --target package >/dev/null
 deb=$(ls "$build"/vessa-or-korrin_*.deb)
+# Another folder, and a later time, build the same bytes.
+cmake -S "$(dirname "$0")/../.." -B "$work/again" -DBUILD_TESTING=OFF >/dev/null && cmake --build "$work/again" -j"$(nproc)" --target package >/dev/null
+members() { ar tv "$1"; dpkg-deb --ctrl-tarfile "$1" | tar -xO ./md5sums; dpkg-deb --fsys-tarfile "$1" | tar -tv --full-time; }
+cmp "$deb" "$work/again/$(basename "$deb")" || fail "a build in another folder, later, differs in: $(diff <(members "$deb") \
+    <(members "$work/again/$(basename "$deb")") | grep "^>" | xargs)"
 depends=$(dpkg-deb --field "$deb" Depends)
 grep -q liballegro4.4 <<<"$depends" && ! grep -Eq -- "-dev|cmake" <<<"$depends" ||
     fail "depends on Allegro 4 and nothing of the build: $depends"

@@ -1,12 +1,15 @@
 // What the game reads and writes: "highscore.dat" as found on disk, the datafiles
 // whole, cut or garbled, the built artwork, and the two sounds.
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include <grp.h>
 #include <sys/resource.h>

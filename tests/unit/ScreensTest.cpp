@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <tuple>
+#include <utility>
 
 #include "Support.h"
 
