@@ -113,8 +113,9 @@ finish() {
     exit $((failures > 0))
 }
 
-# Keys held longer than a tap repeat on a real desktop; here they must not.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -r 3>"$work/display" >/dev/null 2>&1 &
+# Keys held longer than a tap repeat on a real desktop; here they must not. The server must not
+# reset when its last client leaves: a game or box that connects meanwhile is turned away.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -r 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 # The game's own handler for SIGTERM can hang; a game left by a failure is killed outright.
 # atExit: what a script adds to the clean-up, once no game of its runs.
