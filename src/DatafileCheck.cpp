@@ -1,19 +1,35 @@
 // Reads a datafile byte for byte as Allegro's loader would, packed parts unpacked
 // the same way, and checks every count and size the loader trusts before it does:
 // a cut or garbled file would overrun its buffers, and any object it fails to
-// load makes it free that object's datafile twice.
+// load makes it free that object's datafile twice. Then hands the loader those
+// very bytes, so that nothing can change the file in between.
 #include "DatafileCheck.h"
-
-#include <allegro.h>
 
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include "SafeFile.h"
+
 namespace {
 
-const long maxFileBytes = 64L << 20;
+// The memory one datafile may make the game take: the file, and all the loader
+// allocates from it. The game's own art is charged under 100 KB a file; this is
+// hundreds of times that, yet little for a desktop to spare. Without it a small
+// file could make the loader take gigabytes: a big sprite packs to a few bytes.
+const long budgetBytes = 64L << 20;
+// The charges: a record the loader keeps (an object, a property, a glyph, a range,
+// an image) with the allocator's overhead; a line of an image; and a pixel, at 4
+// bytes whatever the depth, once as read, once at the screen's depth, and twice
+// two words while a sprite is coded back into runs.
+const long recordCost = 64, lineCost = 32, pixelCost = 24;
+// The loader adds each property by walking those before it.
+const long maxProperties = 256;
 const long maxPropertyBytes = 1L << 20;
 const long maxObjects = 1L << 16;
 const long maxSide = 4096;
@@ -52,10 +68,10 @@ struct Stream {
 };
 
 struct ByteStream : Stream {
-    const std::vector<unsigned char> &bytes;
-    size_t at;
-    ByteStream(const std::vector<unsigned char> &bytes, size_t at) : bytes(bytes), at(at) {}
-    int get() override { return at < bytes.size() ? bytes[at++] : -1; }
+    const unsigned char *bytes;
+    size_t size, at;
+    ByteStream(const unsigned char *bytes, size_t size, size_t at) : bytes(bytes), size(size), at(at) {}
+    int get() override { return at < size ? bytes[at++] : -1; }
 };
 
 // At most `left` bytes of another stream: an object stored as it is.
@@ -121,11 +137,20 @@ struct UnpackStream : Stream {
     }
 };
 
-// Bounded reads over the bytes of one object: any read past its end fails them all.
+// Bounded reads over the bytes of one object, and charges on the budget: any read
+// past its end, or charge past the budget, fails them all.
 struct ObjectReader {
     std::vector<unsigned char> bytes;
+    long &budget;
     size_t at = 0;
     bool ok = true;
+
+    explicit ObjectReader(long &budget) : budget(budget) {}
+    bool charge(long cost)
+    {
+        ok = ok && cost >= 0 && (budget -= cost) >= 0;
+        return ok;
+    }
 
     bool skip(long count)
     {
@@ -162,9 +187,10 @@ int pixelBytes(int bits, bool alpha)
     }
 }
 
-bool sidesAreSound(long width, long height)
+bool imageIsSound(ObjectReader &object, long width, long height)
 {
-    return width > 0 && height > 0 && width <= maxSide && height <= maxSide;
+    return width > 0 && height > 0 && width <= maxSide && height <= maxSide &&
+           object.charge(recordCost + height * (lineCost + width * pixelCost));
 }
 
 // A negative depth marks pixels with an alpha byte.
@@ -172,7 +198,7 @@ bool bitmapIsSound(ObjectReader &object, int bits)
 {
     const int bytes = pixelBytes(bits < 0 ? -bits : bits, bits < 0);
     const long width = object.read(2), height = object.read(2);
-    return bytes && sidesAreSound(width, height) && object.skip(width * height * bytes);
+    return bytes && imageIsSound(object, width, height) && object.skip(width * height * bytes);
 }
 
 // Replays the loader's unpacking: each line's runs must stay within the width,
@@ -183,7 +209,7 @@ bool rleSpriteIsSound(ObjectReader &object)
     const int depth = static_cast<int16_t>(object.read(2)), bits = depth < 0 ? -depth : depth;
     const long width = object.read(2), height = object.read(2), size = static_cast<int32_t>(object.read(4));
     const int bytes = pixelBytes(bits, depth < 0), word = bits == 8 ? 1 : bits < 24 ? 2 : 4;
-    if (!object.ok || !bytes || !sidesAreSound(width, height) || size < 0 || size > maxFileBytes)
+    if (!object.ok || !bytes || !imageIsSound(object, width, height) || !object.charge(size))
         return false;
     const long endOfLine = bits == 8 ? 0 : word == 2 ? MASK_COLOR_16 : MASK_COLOR_32;
     const size_t start = object.at;
@@ -211,7 +237,7 @@ bool fontIsSound(ObjectReader &object)
 {
     const int height = static_cast<int16_t>(object.read(2));
     if (height > 0)
-        return object.skip(224L * height);
+        return object.charge(224 * recordCost) && object.skip(224L * height);
     for (int glyph = 0; height < 0 && glyph < 224 && object.at < object.bytes.size(); glyph++)
         if (!bitmapIsSound(object, 8))
             return false;
@@ -219,12 +245,13 @@ bool fontIsSound(ObjectReader &object)
     for (long range = 0; height == 0 && range < ranges && object.ok; range++) {
         const int depth = object.read(1);
         const long first = static_cast<int32_t>(object.read(4)), last = static_cast<int32_t>(object.read(4));
-        if (last < first || last - first >= 0x110000)
+        if (last < first || last - first >= 0x110000 || !object.charge(recordCost))
             return false;
         for (long glyph = first; glyph <= last && object.ok; glyph++) {
             if (depth == 1 || depth == 255) {
                 const long width = object.read(2);
                 object.skip((width + 7) / 8 * object.read(2));
+                object.charge(recordCost);
             } else if (!bitmapIsSound(object, depth ? depth : 8)) {
                 return false;
             }
@@ -278,23 +305,25 @@ bool datafileIsSound(Stream &file, int nesting, long gameType, long &budget)
     const long count = static_cast<int32_t>(file.read(4));
     if (nesting > maxNesting || count < (nesting ? 0 : gameObjects) || count > maxObjects)
         return false;
-    for (long object = 0; object < count;) {
+    for (long object = 0, properties = 0; object < count;) {
         const long type = static_cast<int32_t>(file.read(4));
         if (type == DAT_PROPERTY) {
             file.read(4);
             const long size = static_cast<int32_t>(file.read(4));
-            if (size < 0 || size > maxPropertyBytes || (budget -= size) < 0 || !file.skip(size))
+            if (size < 0 || size > maxPropertyBytes || ++properties > maxProperties ||
+                (budget -= recordCost + size) < 0 || !file.skip(size))
                 return false;
             continue;
         }
         // A negative size marks an object packed on its own.
         const long packedSize = file.read(4), size = static_cast<int32_t>(file.read(4)), bytes = size < 0 ? -size : size;
-        if (packedSize < 0 || (budget -= bytes) < 0 || (nesting == 0 && object < gameObjects && type != gameType))
+        if (packedSize < 0 || (budget -= recordCost + bytes) < 0 ||
+            (nesting == 0 && object < gameObjects && type != gameType))
             return false;
         ChunkStream stored(file, size);
         UnpackStream unpacked(file, bytes);
         Stream &chunk = size < 0 ? static_cast<Stream &>(unpacked) : stored;
-        ObjectReader reader;
+        ObjectReader reader(budget);
         reader.bytes.resize(type == DAT_FILE ? 0 : bytes);
         for (unsigned char &byte : reader.bytes) {
             const int c = chunk.get();
@@ -308,26 +337,45 @@ bool datafileIsSound(Stream &file, int nesting, long gameType, long &budget)
         if (unpacked.unsound)
             return false;
         object++;
+        properties = 0;
     }
     return true;
 }
 
 } // namespace
 
-bool datafileCheck(const char *path, int objectType)
+bool datafileCheck(const unsigned char *bytes, size_t size, int objectType)
 {
-    FILE *file = fopen(path, "rb");
-    if (!file)
-        return false;
-    const long length = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
-    std::vector<unsigned char> bytes(length >= 0 && length <= maxFileBytes ? length : 0);
-    const bool read = !bytes.empty() && fseek(file, 0, SEEK_SET) == 0 && fread(bytes.data(), 1, length, file) == bytes.size();
-    fclose(file);
-    ByteStream raw(bytes, 4);
+    ByteStream raw(bytes, size, 4);
     UnpackStream unpacked(raw, LONG_MAX);
-    const long magic = ByteStream(bytes, 0).read(4);
+    const long magic = ByteStream(bytes, size, 0).read(4);
     Stream &stream = magic == F_PACK_MAGIC ? static_cast<Stream &>(unpacked) : raw;
-    long budget = maxFileBytes;
-    return read && (magic == F_PACK_MAGIC || magic == F_NOPACK_MAGIC) && stream.read(4) == DAT_MAGIC &&
-           datafileIsSound(stream, 0, objectType, budget) && !unpacked.unsound;
+    long budget = budgetBytes - static_cast<long>(size);
+    return size <= static_cast<size_t>(budgetBytes) && (magic == F_PACK_MAGIC || magic == F_NOPACK_MAGIC) &&
+           stream.read(4) == DAT_MAGIC && datafileIsSound(stream, 0, objectType, budget) && !unpacked.unsound;
+}
+
+DATAFILE *datafileLoad(const char *path, int objectType)
+{
+    std::vector<unsigned char> bytes;
+    return safeFileRead(path, budgetBytes, bytes) ? datafileLoadBytes(bytes.data(), bytes.size(), objectType) : nullptr;
+}
+
+// Allegro loads datafiles by name alone: the checked bytes go in a memory file,
+// sealed so that nobody can change them, which the loader opens through /proc.
+DATAFILE *datafileLoadBytes(const unsigned char *bytes, size_t size, int objectType)
+{
+    if (!datafileCheck(bytes, size, objectType))
+        return nullptr;
+    const int memory = memfd_create("datafile", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (memory < 0)
+        return nullptr;
+    char name[32];
+    snprintf(name, sizeof name, "/proc/self/fd/%d", memory);
+    DATAFILE *data = write(memory, bytes, size) == static_cast<ssize_t>(size) &&
+                             fcntl(memory, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE) == 0
+                         ? load_datafile(name)
+                         : nullptr;
+    close(memory);
+    return data;
 }

@@ -160,8 +160,7 @@ static void dieWithLibraryError()
 
 static DATAFILE *loadDatafileOrDie(const char *path, int objectType, const char *message)
 {
-    // Allegro's loader trusts every size in a datafile, so the file is checked first.
-    DATAFILE *data = datafileCheck(path, objectType) ? load_datafile(path) : nullptr;
+    DATAFILE *data = datafileLoad(path, objectType);
     if (!data) {
         allegro_message("%s", message);
         exit(1);

@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 
@@ -13,15 +12,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static BITMAP *canvas = (install_allegro(SYSTEM_NONE, &errno, atexit), set_color_depth(24), create_bitmap(64, 64));
-    static char path[] = "/tmp/vokDatafileFuzzXXXXXX";
-    static bool made = mkstemp(path) >= 0 && atexit([] { remove(path); }) == 0;
-    FILE *file = made ? fopen(path, "wb") : nullptr;
-    if (!file)
-        return 0;
-    fwrite(data, 1, size, file);
-    fclose(file);
     for (int type : {DAT_RLE_SPRITE, DAT_FONT}) {
-        DATAFILE *datafile = datafileCheck(path, type) ? load_datafile(path) : nullptr;
+        DATAFILE *datafile = datafileLoadBytes(data, size, type);
         for (int i = 0; datafile && i < 4; i++) {
             if (type == DAT_FONT)
                 textout_ex(canvas, static_cast<FONT *>(datafile[i].dat), "Score: 0", 0, 0, 255, -1);
@@ -30,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         if (datafile)
             unload_datafile(datafile);
-        else if (datafileCheck(path, type))
+        else if (datafileCheck(data, size, type))
             abort();
     }
     return 0;

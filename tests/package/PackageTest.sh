@@ -31,6 +31,14 @@ playInstalled() {
 cmake --build "$build" >/dev/null
 cmake --install "$build" --prefix "$work/installed" >/dev/null && mv "$work/installed" "$work/prefix"
 game=$work/prefix/games/vessa-or-korrin
+# Starts at once (a double click) all get going, and leave nothing stray here or in the installed data.
+for pair in {1..20}; do
+    env -u DISPLAY XDG_DATA_HOME="$work/pairs/$pair" "$game" >/dev/null 2>>"$work/pairs.err" &
+    env -u DISPLAY XDG_DATA_HOME="$work/pairs/$pair" "$game" >/dev/null 2>>"$work/pairs.err"
+    wait $!
+done
+! grep "^vessa-or-korrin:" "$work/pairs.err" && [ "$(find "$work/pairs" -mindepth 3 -printf '%f\n' | sort -u | xargs)" = "Gfx Sfx" ] ||
+    fail "starts at once"
 # Lintian below judges the overrides, which depend on its release.
 listed=$(cd "$work/prefix" && find . ! -type d ! -path "./share/lintian/*" | sed 's|^\./||' | sort | xargs)
 [ "$listed" = "${installed[*]}" ] || fail "installed files: $listed"
@@ -46,6 +54,12 @@ readMessages
 [ "$(cat "$work/messages")" = "vessa-or-korrin: cannot set up the game's folder $work/file/vessa-or-korrin: it cannot be made" ] ||
     fail "the launcher said: $(cat "$work/messages")"
 exitCode 1 "from the launcher"
+# A file of the player's named Gfx stays, and is named; a relative HOME is refused.
+mkdir -p "$work/mine/vessa-or-korrin" && echo mine >"$work/mine/vessa-or-korrin/Gfx"
+[[ "$(env -u DISPLAY XDG_DATA_HOME="$work/mine" "$game" 2>&1)" == *": $work/mine/vessa-or-korrin/Gfx is not a link"* ]] &&
+    [ "$(cat "$work/mine/vessa-or-korrin/Gfx")" = mine ] || fail "a file named Gfx"
+[ "$(cd "$work" && env -u DISPLAY HOME=home XDG_DATA_HOME= "$game" 2>&1)" = \
+    "vessa-or-korrin: HOME (home) is not an absolute path, so there is no folder for the scores" ] || fail "a relative HOME"
 playInstalled "$game" "" "$work/home"
 
 if [ "$(id -u)" -ne 0 ]; then

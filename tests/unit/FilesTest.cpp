@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 #include <tuple>
 
 #include <grp.h>
@@ -31,10 +32,13 @@ static Bytes scoresFile(std::vector<int> scores, size_t size = 40)
     return bytes;
 }
 
+// What stands at `path`: a file's bytes, "/" for a folder, "|" for a FIFO, or none.
 static Bytes readFile(const std::string &path)
 {
+    if (!fs::is_regular_file(path))
+        return fs::is_directory(path) ? Bytes{'/'} : fs::is_fifo(path) ? Bytes{'|'} : Bytes{};
     std::ifstream file(path, std::ios::binary);
-    return fs::is_regular_file(path) ? Bytes(std::istreambuf_iterator<char>(file), {}) : Bytes{};
+    return Bytes(std::istreambuf_iterator<char>(file), {});
 }
 
 static void writeFile(const std::string &path, const Bytes &bytes)
@@ -43,7 +47,7 @@ static void writeFile(const std::string &path, const Bytes &bytes)
 }
 
 // Saves as the player `saver` (0: whoever runs the tests) in group 4300, with files
-// limited to `limit` bytes (0: no limit), in a process of its own: the place taken.
+// limited to `limit` bytes (0: no limit), in a process of its own given ten seconds: the place taken.
 static int saveAs(uid_t saver, long limit, int offered)
 {
     if (pid_t child = fork()) {
@@ -55,6 +59,7 @@ static int saveAs(uid_t saver, long limit, int offered)
     const rlimit bytes = {rlim_t(limit), rlim_t(limit)};
     signal(SIGXFSZ, SIG_IGN);
     Score score{offered};
+    alarm(10);
     _exit((saver && (setgroups(1, &group) || setgid(saver) || setuid(saver))) || (limit && setrlimit(RLIMIT_FSIZE, &bytes))
               ? 99 : highScoreSaveToDisk(&score));
 }
@@ -62,14 +67,14 @@ static int saveAs(uid_t saver, long limit, int offered)
 TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFileInPlace)
 {
     const Bytes full = scoresFile({500, 400, 300, 200, 100, 90, 80, 70, 60, 50}), some = scoresFile({30, 20, 10});
-    const Bytes long44 = scoresFile({90, 80, 70, 60, 50, 40, 30, 20, 10, 5, 9}, 44), folder = {'/'};
+    const Bytes long44 = scoresFile({90, 80, 70, 60, 50, 40, 30, 20, 10, 5, 9}, 44), folder = {'/'}, fifo = {'|'};
     const Bytes negative = scoresFile({-5, -10, -20, -30, -40, -50, -60, -70, -80, INT_MIN});
     struct Case {
-        Bytes before; // none, or "/" for a folder in its place
+        Bytes before; // none, or "/" for a folder in its place, "|" for a FIFO
         mode_t mode, folderMode;
         uid_t owner, saver; // group 4300; 0 is whoever runs the tests
         long limit;
-        bool linked;
+        char linked; // true: a hard link other.dat; 's': a symbolic link to other.dat, the saver's
         int offered, place;
         Bytes after;
     };
@@ -84,10 +89,14 @@ TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFile
         {long44, 0644, 0755, 0, 0, 0, false, 55, 5, scoresFile({90, 80, 70, 60, 55, 50, 40, 30, 20, 10})},
         {negative, 0644, 0755, 0, 0, 0, false, -7, 2, scoresFile({-5, -7, -10, -20, -30, -40, -50, -60, -70, -80})},
         {folder, 0755, 0755, 0, 0, 0, false, 40, 1, folder},
+        {fifo, 0644, 0755, 0, 4243, 0, false, 40, 1, fifo},
         // Players sharing a folder through a group, a sticky folder, a linked file.
         {some, 0664, 0775, 4242, 4243, 0, false, 25, 2, scoresFile({30, 25, 20, 10})},
         {some, 0666, 01777, 4242, 4243, 0, false, 25, 2, scoresFile({30, 25, 20, 10})},
         {some, 0666, 0755, 4242, 4243, 0, true, 25, 2, scoresFile({30, 25, 20, 10})},
+        // A link the player made is followed; one another player planted is not.
+        {some, 0644, 0775, 4243, 4243, 0, 's', 25, 2, scoresFile({30, 25, 20, 10})},
+        {some, 0644, 0775, 4242, 4243, 0, 's', 25, 1, some},
         // Read-only for the player, not for root; write-only, so unread but written; a
         // folder closed to files; a full disk.
         {some, 0444, 0777, 4242, 4243, 0, false, 25, 2, some},
@@ -104,35 +113,53 @@ TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFile
         TempDir folder;
         if (c.before == Bytes{'/'})
             fs::create_directory("highscore.dat");
+        else if (c.before == Bytes{'|'})
+            mkfifo("highscore.dat", 0644);
         else if (!c.before.empty())
-            writeFile("highscore.dat", c.before);
+            writeFile(c.linked == 's' ? "other.dat" : "highscore.dat", c.before);
         struct stat was = {}, is = {};
-        if (c.mode && (chmod("highscore.dat", c.mode) || lchown("highscore.dat", c.owner, 4300) ||
-                       (c.linked && link("highscore.dat", "other.dat")) || stat("highscore.dat", &was)))
+        if (c.linked == 's' && (symlink("other.dat", "highscore.dat") || chown("other.dat", c.saver, 4300)))
             FAIL();
-        if (chown(".", c.owner, 4300) || chmod(".", c.folderMode))
+        if (c.mode && (chmod("highscore.dat", c.mode) || lchown("highscore.dat", c.owner, 4300) ||
+                       (c.linked == true && link("highscore.dat", "other.dat")) || stat("highscore.dat", &was)))
+            FAIL();
+        if (chown(".", 0, 4300) || chmod(".", c.folderMode))
             FAIL();
         SCOPED_TRACE(testing::Message() << c.offered << " offered by " << c.saver);
         EXPECT_EQ(saveAs(c.saver, c.limit, c.offered), c.place);
-        EXPECT_EQ(c.before == Bytes{'/'} ? Bytes{'/'} : readFile("highscore.dat"), c.after);
+        EXPECT_EQ(readFile("highscore.dat"), c.after);
         // A shared file stays what it was; a new one has the player's usual permissions.
         if (stat("highscore.dat", &is) == 0) {
             EXPECT_EQ(std::tuple(is.st_ino, is.st_uid, is.st_gid, is.st_mode, is.st_nlink),
                       c.mode ? std::tuple(was.st_ino, was.st_uid, was.st_gid, was.st_mode, was.st_nlink)
                              : std::tuple(is.st_ino, is.st_uid, is.st_gid, S_IFREG | 0644u, nlink_t(1)));
         }
-        EXPECT_EQ(std::distance(fs::directory_iterator("."), {}), !c.after.empty() + c.linked) << "a stray file";
+        EXPECT_EQ(std::distance(fs::directory_iterator("."), {}), !c.after.empty() + !!c.linked) << "a stray file";
     }
+    // Eight games saving at once, best scores first so that none lost is made up later: the best ten stay.
+    TempDir together;
+    std::vector<std::thread> games;
+    for (int game = 0; game < 8; game++)
+        games.emplace_back([game] {
+            for (Score score{792 + game}; score.points > 0; score.points -= 8)
+                highScoreSaveToDisk(&score);
+        });
+    for (std::thread &game : games)
+        game.join();
+    EXPECT_EQ(readFile("highscore.dat"), scoresFile({799, 798, 797, 796, 795, 794, 793, 792, 791, 790}));
 }
 
-// Writes the bytes as a datafile and loads it the way the game does.
-static bool loads(const Bytes &bytes, int type)
+// Whether the game's loading gave a datafile, which goes again at once.
+static bool loaded(DATAFILE *data)
 {
-    writeFile("t.dat", bytes);
-    DATAFILE *data = datafileCheck("t.dat", type) ? load_datafile("t.dat") : nullptr;
     if (data)
         unload_datafile(data);
     return data;
+}
+
+static bool loads(const Bytes &bytes, int type)
+{
+    return loaded(datafileLoadBytes(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), type));
 }
 
 TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefused)
@@ -144,6 +171,8 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
     const std::string others = "cp t.dat in.dat && cp " VOK_RUN_DIR "/Sfx/blockFall.wav z.wav && " + add + "BMP t.dat" +
                                art + " && " + add + "CMP t.dat" + art + " && " + add + "RLE -bpp 32 t.dat" + art +
                                " && dat -a t.dat in.dat z.wav";
+    // An empty sprite that packs small and would take the loader 100 MB.
+    const std::string big = "convert -size 2048x2048 xc:black -type palette BMP3:z.bmp && " + add + "RLE -bpp 8 t.dat z.bmp";
     // (built datafile copied to t.dat, or none; the kind wanted; dat run on it; whether it loads).
     // dat keeps objects sorted by name: those it adds go after the game's, or before.
     const std::tuple<std::string, int, std::string, bool> cases[] = {
@@ -158,6 +187,8 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
         {"", DAT_RLE_SPRITE, add + "RLE -bpp 8 -c1 t.dat" + art, true},
         {"DataVessa.dat", DAT_RLE_SPRITE, others, true},
         {"DataVessa.dat", DAT_RLE_SPRITE, "cp " VOK_ART_DIR "/Vessa/block0_red.bmp a.bmp && " + add + "BMP t.dat a.bmp", false},
+        {"DataKorrin.dat", DAT_RLE_SPRITE, big + " && dat -c1 t.dat", false},
+        {"", DAT_RLE_SPRITE, "mkfifo t.dat", false},
     };
     for (const auto &[built, type, tools, whole] : cases) {
         fs::remove("t.dat");
@@ -165,7 +196,7 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
             fs::copy(VOK_RUN_DIR "/Gfx/" + built, "t.dat");
         ASSERT_EQ(std::system((tools + " >/dev/null").c_str()), 0) << tools;
         const Bytes bytes = readFile("t.dat");
-        EXPECT_EQ(loads(bytes, type), whole) << built << ", then " << tools;
+        EXPECT_EQ(loaded(datafileLoad("t.dat", type)), whole) << built << ", then " << tools;
         for (size_t length = 0; whole && length < bytes.size(); length += 1 + bytes.size() / 200)
             EXPECT_FALSE(loads(Bytes(bytes.begin(), bytes.begin() + length), type)) << built << " cut at " << length;
     }
