@@ -74,37 +74,37 @@ TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFile
         mode_t mode, folderMode;
         uid_t owner, saver; // group 4300; 0 is whoever runs the tests
         long limit;
-        char linked; // true: a hard link other.dat; 's': a symbolic link to other.dat, the saver's
+        char linked; // 'h': a hard link other.dat; 's': a symbolic link to other.dat, the saver's
         int offered, place;
         Bytes after;
     };
     const Case cases[] = {
-        {{}, 0, 0755, 0, 0, 0, false, 0, 0, {}},
-        {{}, 0, 0755, 0, 0, 0, false, 40, 1, scoresFile({40})},
-        {scoresFile({100, 90, 90, 80}), 0644, 0755, 0, 0, 0, false, 90, 4, scoresFile({100, 90, 90, 90, 80})},
-        {full, 0644, 0755, 0, 0, 0, false, 50, 0, full},
-        {full, 0644, 0755, 0, 0, 0, false, 51, 10, scoresFile({500, 400, 300, 200, 100, 90, 80, 70, 60, 51})},
-        {scoresFile({10, 300, 5, 70, 0, 900, 2, 2, 1, 40}), 0644, 0755, 0, 0, 0, false, 6, 3, scoresFile({10, 300, 6, 5, 70, 0, 900, 2, 2, 1})},
-        {scoresFile({77, -2, 5}, 10), 0644, 0755, 0, 0, 0, false, 3, 2, scoresFile({77, 3, -2})},
-        {long44, 0644, 0755, 0, 0, 0, false, 55, 5, scoresFile({90, 80, 70, 60, 55, 50, 40, 30, 20, 10})},
-        {negative, 0644, 0755, 0, 0, 0, false, -7, 2, scoresFile({-5, -7, -10, -20, -30, -40, -50, -60, -70, -80})},
-        {folder, 0755, 0755, 0, 0, 0, false, 40, 1, folder},
-        {fifo, 0644, 0755, 0, 4243, 0, false, 40, 1, fifo},
+        {{}, 0, 0755, 0, 0, 0, 0, 0, 0, {}},
+        {{}, 0, 0755, 0, 0, 0, 0, 40, 1, scoresFile({40})},
+        {scoresFile({100, 90, 90, 80}), 0644, 0755, 0, 0, 0, 0, 90, 4, scoresFile({100, 90, 90, 90, 80})},
+        {full, 0644, 0755, 0, 0, 0, 0, 50, 0, full},
+        {full, 0644, 0755, 0, 0, 0, 0, 51, 10, scoresFile({500, 400, 300, 200, 100, 90, 80, 70, 60, 51})},
+        {scoresFile({10, 300, 5, 70, 0, 900, 2, 2, 1, 40}), 0644, 0755, 0, 0, 0, 0, 6, 3, scoresFile({10, 300, 6, 5, 70, 0, 900, 2, 2, 1})},
+        {scoresFile({77, -2, 5}, 10), 0644, 0755, 0, 0, 0, 0, 3, 2, scoresFile({77, 3, -2})},
+        {long44, 0644, 0755, 0, 0, 0, 0, 55, 5, scoresFile({90, 80, 70, 60, 55, 50, 40, 30, 20, 10})},
+        {negative, 0644, 0755, 0, 0, 0, 0, -7, 2, scoresFile({-5, -7, -10, -20, -30, -40, -50, -60, -70, -80})},
+        {folder, 0755, 0755, 0, 0, 0, 0, 40, 1, folder},
+        {fifo, 0644, 0755, 0, 4243, 0, 0, 40, 1, fifo},
         // Players sharing a folder through a group, a sticky folder, a linked file.
-        {some, 0664, 0775, 4242, 4243, 0, false, 25, 2, scoresFile({30, 25, 20, 10})},
-        {some, 0666, 01777, 4242, 4243, 0, false, 25, 2, scoresFile({30, 25, 20, 10})},
-        {some, 0666, 0755, 4242, 4243, 0, true, 25, 2, scoresFile({30, 25, 20, 10})},
+        {some, 0664, 0775, 4242, 4243, 0, 0, 25, 2, scoresFile({30, 25, 20, 10})},
+        {some, 0666, 01777, 4242, 4243, 0, 0, 25, 2, scoresFile({30, 25, 20, 10})},
+        {some, 0666, 0755, 4242, 4243, 0, 'h', 25, 2, scoresFile({30, 25, 20, 10})},
         // A link the player made is followed; one another player planted is not.
         {some, 0644, 0775, 4243, 4243, 0, 's', 25, 2, scoresFile({30, 25, 20, 10})},
         {some, 0644, 0775, 4242, 4243, 0, 's', 25, 1, some},
         // Read-only for the player, not for root; write-only, so unread but written; a
         // folder closed to files; a full disk.
-        {some, 0444, 0777, 4242, 4243, 0, false, 25, 2, some},
-        {some, 0222, 0777, 4242, 4243, 0, false, 25, 1, scoresFile({25})},
-        {some, 0444, 0755, 4242, 0, 0, false, 25, 2, scoresFile({30, 25, 20, 10})},
-        {{}, 0, 0555, 0, 4243, 0, false, 40, 1, {}},
-        {{}, 0, 0755, 0, 0, 12, false, 40, 1, {}},
-        {scoresFile({77, -2, 5}, 10), 0644, 0755, 0, 0, 12, false, 3, 2, scoresFile({77, -2, 5}, 10)},
+        {some, 0444, 0777, 4242, 4243, 0, 0, 25, 2, some},
+        {some, 0222, 0777, 4242, 4243, 0, 0, 25, 1, scoresFile({25})},
+        {some, 0444, 0755, 4242, 0, 0, 0, 25, 2, scoresFile({30, 25, 20, 10})},
+        {{}, 0, 0555, 0, 4243, 0, 0, 40, 1, {}},
+        {{}, 0, 0755, 0, 0, 12, 0, 40, 1, {}},
+        {scoresFile({77, -2, 5}, 10), 0644, 0755, 0, 0, 12, 0, 3, 2, scoresFile({77, -2, 5}, 10)},
     };
     umask(022);
     for (const auto &c : cases) {
@@ -121,7 +121,7 @@ TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFile
         if (c.linked == 's' && (symlink("other.dat", "highscore.dat") || chown("other.dat", c.saver, 4300)))
             FAIL();
         if (c.mode && (chmod("highscore.dat", c.mode) || lchown("highscore.dat", c.owner, 4300) ||
-                       (c.linked == true && link("highscore.dat", "other.dat")) || stat("highscore.dat", &was)))
+                       (c.linked == 'h' && link("highscore.dat", "other.dat")) || stat("highscore.dat", &was)))
             FAIL();
         if (chown(".", 0, 4300) || chmod(".", c.folderMode))
             FAIL();
