@@ -97,18 +97,17 @@ TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFile
         // A link the player made is followed; one another player planted is not.
         {some, 0644, 0775, 4243, 4243, 0, 's', 25, 2, scoresFile({30, 25, 20, 10})},
         {some, 0644, 0775, 4242, 4243, 0, 's', 25, 1, some},
-        // Read-only for the player, not for root; write-only, so unread but written; a
-        // folder closed to files; a full disk.
+        // Read-only for the player; write-only, so unread but written; a folder closed to
+        // files; a full disk.
         {some, 0444, 0777, 4242, 4243, 0, 0, 25, 2, some},
         {some, 0222, 0777, 4242, 4243, 0, 0, 25, 1, scoresFile({25})},
-        {some, 0444, 0755, 4242, 0, 0, 0, 25, 2, scoresFile({30, 25, 20, 10})},
         {{}, 0, 0555, 0, 4243, 0, 0, 40, 1, {}},
         {{}, 0, 0755, 0, 0, 12, 0, 40, 1, {}},
         {scoresFile({77, -2, 5}, 10), 0644, 0755, 0, 0, 12, 0, 3, 2, scoresFile({77, -2, 5}, 10)},
     };
     umask(022);
     for (const auto &c : cases) {
-        if ((c.owner || c.saver || c.mode == 0444 || c.mode == 0222) && getuid() != 0)
+        if ((c.owner || c.saver) && getuid() != 0)
             continue;
         TempDir folder;
         if (c.before == Bytes{'/'})
@@ -231,7 +230,7 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
     EXPECT_FALSE(loads(chance, DAT_RLE_SPRITE)) << "a packed object that copies bytes never set";
 }
 
-TEST(BuiltArt, BlocksRedBlueGreenYellowInBothThemesAndFontsThatTakeAColour)
+TEST(BuiltArt, BlocksRedBlueGreenYellowInBothThemesAndFontsGrowingInSize)
 {
     resetGame();
     for (const char *name : {"DataVessa.dat", "DataKorrin.dat"}) {
@@ -249,8 +248,6 @@ TEST(BuiltArt, BlocksRedBlueGreenYellowInBothThemesAndFontsThatTakeAColour)
         }
         unload_datafile(theme);
     }
-    for (int i = 0; i < 4; i++)
-        EXPECT_TRUE(is_mono_font(static_cast<FONT *>(fontData[i].dat))) << "font " << i;
     EXPECT_LT(text_height(comicSmall), text_height(comicMedium));
     EXPECT_LT(text_height(comicMedium), text_height(comicBig));
 }
