@@ -223,6 +223,5 @@ TempDir::TempDir()
 TempDir::~TempDir()
 {
     std::filesystem::current_path(previous);
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
     std::filesystem::remove_all(path);
 }

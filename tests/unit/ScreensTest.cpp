@@ -63,7 +63,6 @@ TEST(Session, FromTheTitleThroughOptionsHighScoresAndTheGameTypesToAGameAndExit)
         {0, 0},
         {1, 1},
         {2, 1},
-        {16, 2},
         {17, 1},
         {29, 3},
     };
@@ -81,7 +80,6 @@ TEST(Session, FromTheTitleThroughOptionsHighScoresAndTheGameTypesToAGameAndExit)
         {6, "Off", KEY_LEFT, 0},
         {7, "Off", KEY_LEFT, 1},
         {9, "Off", KEY_A, 1},
-        {10, "Off", KEY_A, 0},
         {11, "Off", KEY_A, 7},
         {12, "Off", KEY_A, 7},
     };
@@ -103,7 +101,6 @@ TEST(Session, FromTheTitleThroughOptionsHighScoresAndTheGameTypesToAGameAndExit)
     expectRows(shots[15], comicSmall, rows, 160, 25, 10, white);
     // (shot, choice lit)
     const int choices[][2] = {
-        {19, 0},
         {20, 2},
         {21, 0},
         {24, 0},
