@@ -49,8 +49,9 @@ TEST(BoardRuling, RefusedMovesAndTurnsChangeNothing)
         EXPECT_EQ(cellsOf(game.board->tetraBlock, -dx, 0), before);
         EXPECT_EQ(game.board->tetraBlock->rotation, state);
     }
-    // At the spawn a turn may lift cells above the top edge.
+    // At the spawn a turn may lift cells above the top edge, whatever lies further down its column.
     TestBoard game;
+    game.stack(".........0");
     game.setPiece(6, 8, 0);
     EXPECT_EQ(collisionTetraBlockRotateRight(game.board), 1);
     EXPECT_EQ(game.board->tetraBlock->blocks[0]->y, 20);
@@ -159,11 +160,12 @@ TEST(KillRules, FullRowsGoWithAllAboveAndColourLinesOfFourTakeTheirGroup)
         const int columns = std::string(before).find('/');
         TestBoard game(gameType, 20 * columns);
         game.stack(before);
+        game.board->score->points = 1000;
         (gameType == 1 ? collisionColorCheckForKill : collisionTetrisCheckForKill)(game.board, game.board->score);
         SCOPED_TRACE(before);
         EXPECT_EQ(game.picture(std::count(after, after + strlen(after), '/') + 1, columns), after);
         EXPECT_EQ(std::count(plays.begin(), plays.end(), blockKilled), sounds);
-        EXPECT_EQ(std::pair(game.board->fallDelay, game.board->score->points), std::pair(80 - sounds, points));
+        EXPECT_EQ(std::pair(game.board->fallDelay, game.board->score->points), std::pair(80 - sounds, 1000 + points));
     }
     // Counts no kill above gives: (count, "Tetris" points, "Color" points).
     const int counts[][3] = {

@@ -55,7 +55,6 @@ TEST(Session, FromTheTitleThroughOptionsHighScoresAndTheGameTypesToAGameAndExit)
     ASSERT_EQ(shots.size(), 30u);
     EXPECT_TRUE(showsText(shots[0], comicBig, "Vessa", 230, 20, makecol(255, 0, 0)));
     EXPECT_TRUE(showsText(shots[0], comicBig, "Korrin", 395, 20, makecol(100, 100, 100)));
-    EXPECT_TRUE(showsText(shots[0], comicBig, "or", 305, 20, white));
     // The left marker's block and x, then the right one's, of each item.
     const int markers[4][4] = {{2, 195, 3, 425}, {0, 215, 0, 405}, {1, 195, 1, 425}, {3, 245, 2, 375}};
     // (shot, item lit): the flow itself shows that other keys and the sub-screens leave the highlight be.
@@ -210,8 +209,6 @@ TEST(GameKeys, RepeatCountdownsRightBeforeLeftTheFallKeysReleaseAndReboundKeys)
     EXPECT_EQ(hold(game, {KEY_LEFT, KEY_SPACE}, 1) + hold(game, {KEY_A}, 1), ".L");
     auto shots = playKeys({{KEY_ENTER}}, [&] { hold(game, {KEY_P}, 1); });
     EXPECT_TRUE(showsText(shots[0], comicSmall, "Game Paused", 320, 220, white));
-    hold(game, {KEY_ESC}, 1);
-    EXPECT_EQ(endGame, 1);
 }
 
 TEST(GameLoop, RunsEveryDueTickKeysFirstThenDrawsOneFrame)
