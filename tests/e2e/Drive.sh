@@ -11,7 +11,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-# The deadline ends the scenario. pressUntil's keys, dropped by a menu just appearing, go again.
+# The deadline ends the scenario, and no X tool waits past it. pressUntil's keys go again if dropped.
 waitFor() {
     local what=$1 end=$((SECONDS + patience)) again=$((SECONDS + 5))
     shift
@@ -36,7 +36,7 @@ launch() {
 
 shows() {
     window=$(xdotool search --name '^Vessa Or Korrin$' 2>/dev/null | head -n 1)
-    [ -n "$window" ] && import -window "$window" "$folder/shot.png" 2>/dev/null && "$@"
+    [ -n "$window" ] && timeout 10 import -window "$window" "$folder/shot.png" 2>/dev/null && "$@"
 }
 
 # crop X Y W H OPERATION...: what ImageMagick says of that rectangle of the window.
@@ -54,7 +54,7 @@ itemLit() {
 message() { [ "$(count white 260 222 120 18)" -gt 20 ] && [ "$(count white 180 222 40 18)" -$1 0 ]; }
 
 press() {
-    xdotool windowfocus --sync "$window" >/dev/null 2>&1
+    timeout 5 xdotool windowfocus --sync "$window" >/dev/null 2>&1
     xdotool keydown "$@" sleep "${hold:-0.05}" keyup "$@"
 }
 
