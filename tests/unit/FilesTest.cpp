@@ -173,7 +173,7 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
     // An empty sprite that packs small and would take the loader 100 MB.
     const std::string big = "convert -size 2048x2048 xc:black -type palette BMP3:z.bmp && " + add + "RLE -bpp 8 t.dat z.bmp";
     // (built datafile copied to t.dat, or none; the kind wanted; dat run on it; whether it loads).
-    // dat keeps objects sorted by name: those it adds go after the game's, or before.
+    // dat keeps objects sorted by name: those it adds go after the game's, or among them.
     const std::tuple<std::string, int, std::string, bool> cases[] = {
         {"DataVessa.dat", DAT_RLE_SPRITE, "", true},
         {"DataFont.dat", DAT_FONT, "", true},
@@ -183,7 +183,7 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
         {"", DAT_RLE_SPRITE, add + "RLE -bpp 16 -c2 t.dat" + art, true},
         {"", DAT_RLE_SPRITE, add + "RLE -bpp 8 -c1 t.dat" + art, true},
         {"DataVessa.dat", DAT_RLE_SPRITE, others, true},
-        {"DataVessa.dat", DAT_RLE_SPRITE, "cp " VOK_ART_DIR "/Vessa/block0_red.bmp a.bmp && " + add + "BMP t.dat a.bmp", false},
+        {"DataVessa.dat", DAT_RLE_SPRITE, "cp " VOK_ART_DIR "/Vessa/block0_red.bmp block0_z.bmp && " + add + "BMP t.dat block0_z.bmp", false},
         {"DataKorrin.dat", DAT_RLE_SPRITE, big + " && dat -c1 t.dat", false},
         {"", DAT_RLE_SPRITE, "mkfifo t.dat", false},
     };
