@@ -166,9 +166,10 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
     resetGame();
     TempDir folder;
     const std::string add = "dat -a -t ", art = " " VOK_ART_DIR "/Korrin/block?_*.bmp";
-    // Bitmaps, compiled and 32-bit sprites, a datafile inside and a sample, all after the game's objects.
+    // Bitmaps, compiled and 32-bit sprites, one with alpha, a datafile inside and a sample, all after the game's objects.
     const std::string others = "cp t.dat in.dat && cp " VOK_RUN_DIR "/Sfx/blockFall.wav z.wav && " + add + "BMP t.dat" +
                                art + " && " + add + "CMP t.dat" + art + " && " + add + "RLE -bpp 32 t.dat" + art +
+                               " && convert -size 20x20 xc:'rgba(9,9,9,0.5)' TGA:y.tga && " + add + "RLE -bpp 32 t.dat y.tga" +
                                " && dat -a t.dat in.dat z.wav";
     // An empty sprite that packs small and would take the loader 100 MB.
     const std::string big = "convert -size 2048x2048 xc:black -type palette BMP3:z.bmp && " + add + "RLE -bpp 8 t.dat z.bmp";
