@@ -86,16 +86,13 @@ int highScoreAdd(HighScore *table, Score *score)
 }
 
 // Read, changed and written under one lock, so that games ending together all count.
-// With no table the ten entries are 0, and a file is made only for a score that enters them.
+// With no table the ten entries are 0, so a file is made only for a score above 0.
 int highScoreSaveToDisk(Score *score)
 {
     HighScore *table = highScoreNewEmpty();
-    const bool entersEmpty = highScoreAdd(table, score) != 0;
-    destroyHighScore(table);
-    table = highScoreNewEmpty();
     int access;
     bool made;
-    const int file = highScoreOpenForChange(entersEmpty, access, made);
+    const int file = highScoreOpenForChange(score->points > 0, access, made);
     if (file >= 0 && access != O_WRONLY)
         highScoreRead(file, table);
     const int place = highScoreAdd(table, score);
