@@ -1,7 +1,6 @@
 // The rules of play on a real board: what the board allows a piece, what a landing
 // does, gravity, the kill rules and their points, the pieces' turns, block arrays.
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <tuple>
