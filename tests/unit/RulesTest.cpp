@@ -205,7 +205,7 @@ TEST(PieceTurns, EveryStateMatchesTheTableAndOppositeTurnsUndoEachOther)
         };
         expectState(0);
         for (int state = 0; state < 4; state++) {
-            for (auto [turn, next] : {std::pair{tetraBlockRotateRight, state + 1}, {tetraBlockRotateLeft, state},
+            for (auto [turn, next] : {std::pair{&tetraBlockRotateRight, state + 1}, {tetraBlockRotateLeft, state},
                                       {tetraBlockRotateLeft, state + 3}, {tetraBlockRotateRight, state}}) {
                 turn(piece);
                 expectState(next % 4);
