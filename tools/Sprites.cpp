@@ -28,6 +28,7 @@ static const char *const spriteFileNames[4] = {"block0_red.bmp", "block1_blue.bm
                                                "block3_yellow.bmp"};
 
 // Vessa's gems are saturated; Korrin's stone is duller, like painted metal.
+// Within a theme the colours also part in lightness, which every kind of sight sees.
 static const SpriteColour spriteBase[2][4] = {
     {{0.84, 0.07, 0.10}, {0.12, 0.38, 0.96}, {0.10, 0.76, 0.24}, {1.00, 0.80, 0.06}},
     {{0.66, 0.19, 0.14}, {0.24, 0.38, 0.70}, {0.30, 0.64, 0.32}, {0.86, 0.72, 0.24}},
