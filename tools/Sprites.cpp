@@ -28,9 +28,10 @@ static const char *const spriteFileNames[4] = {"block0_red.bmp", "block1_blue.bm
                                                "block3_yellow.bmp"};
 
 // Vessa's gems are saturated; Korrin's stone is duller, like painted metal.
+// Within a theme the colours also part in lightness, which every kind of sight sees.
 static const SpriteColour spriteBase[2][4] = {
-    {{0.90, 0.10, 0.12}, {0.12, 0.38, 0.96}, {0.10, 0.76, 0.24}, {1.00, 0.80, 0.06}},
-    {{0.70, 0.22, 0.16}, {0.24, 0.38, 0.70}, {0.26, 0.56, 0.28}, {0.80, 0.66, 0.22}},
+    {{0.84, 0.07, 0.10}, {0.12, 0.38, 0.96}, {0.10, 0.76, 0.24}, {1.00, 0.80, 0.06}},
+    {{0.66, 0.19, 0.14}, {0.24, 0.38, 0.70}, {0.30, 0.64, 0.32}, {0.86, 0.72, 0.24}},
 };
 
 static SpriteColour spriteScale(SpriteColour c, double factor)
@@ -49,13 +50,19 @@ static double spriteSmoothstep(double edge0, double edge1, double x)
     return t * t * (3 - 2 * t);
 }
 
-// Signed distance from a point (relative to the centre) to a rounded square.
-static double spriteRoundedBoxDistance(double x, double y, double half, double radius)
+// Signed distance from a point (relative to the centre) to a rectangle with
+// rounded corners.
+static double spriteRoundedRectDistance(double x, double y, double halfX, double halfY, double radius)
 {
-    double qx = std::fabs(x) - (half - radius);
-    double qy = std::fabs(y) - (half - radius);
+    double qx = std::fabs(x) - (halfX - radius);
+    double qy = std::fabs(y) - (halfY - radius);
     double outside = std::hypot(std::max(qx, 0.0), std::max(qy, 0.0));
     return outside + std::min(std::max(qx, qy), 0.0) - radius;
+}
+
+static double spriteRoundedBoxDistance(double x, double y, double half, double radius)
+{
+    return spriteRoundedRectDistance(x, y, half, half, radius);
 }
 
 // Repeatable grain for the stone, in [-1, 1].
@@ -79,9 +86,33 @@ static double spriteValueNoise(double x, double y, int seed)
     return top * (1 - fy) + bottom * fy;
 }
 
+// Each colour's own mark, the same in both themes, so that colours a
+// colour-blind player sees alike still differ in shape: red a triangle, blue a
+// disc, green a square frame, yellow a plus. Green is the colour each of the
+// others is mistaken for, so its mark alone is light and the others dark.
+static const bool spriteMarkLight[4] = {false, false, true, false};
+
+// Signed distance from a point (relative to the centre) to the colour's mark.
+static double spriteMarkDistance(int colour, double x, double y)
+{
+    switch (colour) {
+    case 0: {
+        // An upright triangle 14 wide, its box on the centre: the farthest of its three sides.
+        const double halfHeight = 3.5 * std::sqrt(3.0);
+        return std::max(y - halfHeight, (std::sqrt(3.0) * std::fabs(x) - y - halfHeight) / 2);
+    }
+    case 1:
+        return std::hypot(x, y) - 5.5;
+    case 2:
+        return std::fabs(spriteRoundedBoxDistance(x, y, 6, 0.5)) - 1.4;
+    default:
+        return std::min(spriteRoundedRectDistance(x, y, 7, 1.5, 0.5), spriteRoundedRectDistance(x, y, 1.5, 7, 0.5));
+    }
+}
+
 // A rounded gem lit from the top left: a pillow-shaped body, a dark rim and a
 // glossy highlight.
-static SpriteSample spriteShadeVessa(SpriteColour base, double x, double y)
+static SpriteSample spriteShadeVessa(SpriteColour base, int colour, double x, double y)
 {
     const double half = 9.3, radius = 5.0;
     double cx = x - 10, cy = y - 10;
@@ -112,6 +143,9 @@ static SpriteSample spriteShadeVessa(SpriteColour base, double x, double y)
     // Light passing through the gem brightens the rim opposite the light.
     double glow = (1 - flat) * std::max(0.0, (cx + cy) / 16);
     c = spriteMix(c, spriteScale(base, 1.25), std::min(1.0, glow));
+    // The mark is etched into the gem, dark or frosted, under its gloss.
+    if (spriteMarkDistance(colour, cx, cy) < 0)
+        c = spriteMarkLight[colour] ? spriteMix(c, white, 0.75) : spriteScale(c, 0.2);
     c = spriteMix(c, white, specular * 0.6);
 
     double ex = (cx + 3.4) / 4.4, ey = (cy + 4.6) / 2.3;
@@ -124,8 +158,9 @@ static SpriteSample spriteShadeVessa(SpriteColour base, double x, double y)
 }
 
 // A chiselled stone block: dark outline, light top-left and dark bottom-right
-// bevels, a grained face and an engraved inner square.
-static SpriteSample spriteShadeKorrin(SpriteColour base, int seed, double x, double y)
+// bevels, a grained face and the colour's mark carved in, or for a light mark
+// raised from it.
+static SpriteSample spriteShadeKorrin(SpriteColour base, int colour, double x, double y)
 {
     const SpriteColour white = {1, 1, 1};
     double top = y, left = x, bottom = spriteCell - y, right = spriteCell - x;
@@ -142,27 +177,32 @@ static SpriteSample spriteShadeKorrin(SpriteColour base, int seed, double x, dou
         return {spriteScale(base, 0.48), 1};
     }
 
+    const int seed = colour * 31 + 5;
     double grain = 0.07 * spriteValueNoise(x / 2.5, y / 2.5, seed) +
                    0.04 * spriteHash(static_cast<int>(x), static_cast<int>(y), seed + 7);
     double ix = x - 10, iy = y - 10;
-    double ring = std::max(std::fabs(ix), std::fabs(iy));
-    if (ring >= 3 && ring < 5) {
-        // A groove's wall facing away from the light is in shadow: the outer
-        // wall on the top and left sides, the inner wall on the bottom and right.
-        bool topOrLeft = std::fabs(iy) >= std::fabs(ix) ? iy < 0 : ix < 0;
-        bool outer = ring >= 4;
-        return {outer == topOrLeft ? spriteScale(base, 0.5) : spriteMix(spriteScale(base, 1.2), white, 0.12),
-                1};
+    double mark = spriteMarkDistance(colour, ix, iy);
+    if (mark >= 0)
+        return {spriteScale(base, 1.0 + grain), 1};
+    bool light = spriteMarkLight[colour];
+    if (mark > -0.7) {
+        // The mark's wall: lit where it faces the top left, raised or carved.
+        const double eps = 0.01;
+        double gx = spriteMarkDistance(colour, ix + eps, iy) - spriteMarkDistance(colour, ix - eps, iy);
+        double gy = spriteMarkDistance(colour, ix, iy + eps) - spriteMarkDistance(colour, ix, iy - eps);
+        bool lit = (gx + gy < 0) == light;
+        if (light)
+            return {lit ? spriteMix(base, white, 0.9) : spriteMix(spriteScale(base, 0.7), white, 0.3), 1};
+        return {spriteScale(base, lit ? 0.7 : 0.12), 1};
     }
-    double face = ring < 3 ? 0.9 : 1.0;
-    return {spriteScale(base, face + grain), 1};
+    return {light ? spriteMix(base, white, 0.8) : spriteScale(base, 0.2 + grain), 1};
 }
 
 static SpriteSample spriteShade(int theme, int colour, double x, double y)
 {
     if (theme == 0)
-        return spriteShadeVessa(spriteBase[0][colour], x, y);
-    return spriteShadeKorrin(spriteBase[1][colour], colour * 31 + 5, x, y);
+        return spriteShadeVessa(spriteBase[0][colour], colour, x, y);
+    return spriteShadeKorrin(spriteBase[1][colour], colour, x, y);
 }
 
 // Averages subsamples of one block drawn size pixels wide: the colour weighted

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <thread>
 #include <tuple>
 
@@ -229,22 +230,55 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
     EXPECT_FALSE(loads(chance, DAT_RLE_SPRITE)) << "a packed object that copies bytes never set";
 }
 
-TEST(BuiltArt, BlocksRedBlueGreenYellowInBothThemesAndFontsGrowingInSize)
+// Linear RGB as each vision sees it: normal, then protanopia, deuteranopia and tritanopia as modelled by
+// Machado, Oliveira and Fernandes (2009) at severity 1.
+static const double visions[4][9] = {{1, 0, 0, 0, 1, 0, 0, 0, 1},
+    {0.152286, 1.052583, -0.204868, 0.114503, 0.786281, 0.099216, -0.003882, -0.048116, 1.051998},
+    {0.367322, 0.860646, -0.227968, 0.280085, 0.672501, 0.047413, -0.011820, 0.042940, 0.968881},
+    {1.255528, -0.076749, -0.178779, -0.078411, 0.930809, 0.147602, 0.004733, 0.691367, 0.303900}};
+
+// A pixel as `vision` sees it, in CIELAB.
+static std::array<double, 3> seenLab(int pixel, const double *vision)
+{
+    const double toXyz[9] = {0.4124, 0.3576, 0.1805, 0.2126, 0.7152, 0.0722, 0.0193, 0.1192, 0.9505}, white[3] = {0.95047, 1, 1.08883};
+    double linear[3] = {getr(pixel) / 255.0, getg(pixel) / 255.0, getb(pixel) / 255.0}, seen[3] = {}, f[3] = {};
+    for (double &c : linear)
+        c = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    for (int k = 0; k < 9; k++)
+        seen[k / 3] += vision[k] * linear[k % 3];
+    for (int k = 0; k < 9; k++)
+        f[k / 3] += toXyz[k] * std::clamp(seen[k % 3], 0.0, 1.0) / white[k / 3];
+    for (double &t : f)
+        t = t > 216 / 24389.0 ? std::cbrt(t) : (24389 / 27.0 * t + 16) / 116;
+    return {116 * f[1] - 16, 500 * (f[0] - f[1]), 200 * (f[1] - f[2])};
+}
+
+TEST(BuiltArt, BlocksRedBlueGreenYellowThatEveryVisionTellsApartInBothThemesAndFontsGrowingInSize)
 {
     resetGame();
+    const auto delta = [](const auto &p, const auto &q) { return std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]); };
     for (const char *name : {"DataVessa.dat", "DataKorrin.dat"}) {
         DATAFILE *theme = load_datafile((VOK_RUN_DIR "/Gfx/" + std::string(name)).c_str());
+        BITMAP *cell = create_bitmap(20, 20);
+        std::array<double, 3> seen[4][4][400]; // vision, colour, pixel
         for (int color = 0; color < 4; color++) {
-            BITMAP *cell = create_bitmap(20, 20);
+            clear_bitmap(cell);
             draw_rle_sprite(cell, static_cast<RLE_SPRITE *>(theme[color].dat), 0, 0);
-            double r = 0, g = 0, b = 0;
-            for (int i = 0; i < 400; i++)
-                r += getr(getpixel(cell, i % 20, i / 20)), g += getg(getpixel(cell, i % 20, i / 20)),
-                    b += getb(getpixel(cell, i % 20, i / 20));
-            destroy_bitmap(cell);
-            const double hue = std::atan2(std::sqrt(3.0) * (g - b), 2 * r - g - b) * 180 / M_PI;
-            EXPECT_LT(std::fabs(std::remainder(hue - std::array{0, -135, 120, 50}[color], 360.0)), 30) << name << color;
+            double a = 0, b = 0;
+            for (int vision = 0; vision < 4; vision++)
+                for (int i = 0; i < 400; i++)
+                    seen[vision][color][i] = seenLab(getpixel(cell, i % 20, i / 20), visions[vision]);
+            for (const auto &lab : seen[0][color])
+                a += lab[1], b += lab[2];
+            EXPECT_LT(std::fabs(std::remainder(std::atan2(b, a) * 180 / M_PI - std::array{30, -70, 140, 90}[color], 360.0)), 25) << name << color;
         }
+        // However the player sees them, any two colours differ by a mean CIE76 difference of 30 or more.
+        for (const auto &colours : seen)
+            for (int one = 0; one < 4; one++)
+                for (int other = one + 1; other < 4; other++)
+                    EXPECT_GE(std::transform_reduce(colours[one], colours[one] + 400, colours[other], 0.0, std::plus<>(), delta) / 400, 30)
+                        << name << ", vision " << &colours - seen << ": " << one << " and " << other;
+        destroy_bitmap(cell);
         unload_datafile(theme);
     }
     EXPECT_LT(text_height(comicSmall), text_height(comicMedium));
