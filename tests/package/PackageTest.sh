@@ -42,8 +42,7 @@ waitFor "first start held before its rename" test -d "$work/bin/mv.held"
 start; touch "$work/bin/mv.go"; wait $!
 [ "$(sort -u "$work/pair.err")" = "$noDisplay" ] && [ "$(ls -A "$work/pair/vessa-or-korrin" | xargs)" = "Gfx Sfx" ] ||
     fail "two starts at once: $(cat "$work/pair.err")"
-# No name a start writes can be foreseen: a link to a folder of the player's and a file of theirs, planted
-# by its PID before it runs, stay as they are.
+# Names a start might write, planted by its PID before it runs (a link to a folder of the player's, a file of theirs), stay.
 mkdir -p "$work/planted/vessa-or-korrin" "$work/victim" && mkfifo "$work/go"
 { read -r <"$work/go"; exec env -u DISPLAY XDG_DATA_HOME="$work/planted" "$game" &>"$work/planted.err"; } &
 ln -s "$work/victim" "$work/planted/vessa-or-korrin/Gfx.$!" && echo mine >"$work/planted/vessa-or-korrin/Sfx.$!" && echo >"$work/go"
