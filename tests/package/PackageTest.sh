@@ -34,7 +34,7 @@ cmake --install "$build" --prefix "$work/installed" >/dev/null && mv "$work/inst
 game=$work/prefix/games/vessa-or-korrin
 # Two starts at once (a double click) meet for certain: the first is held before its first rename while the
 # second renews the same links. Both get going, and leave nothing stray here or in the installed data.
-mkdir "$work/bin" && printf '#!/bin/sh\nmkdir "$0.held" 2>/dev/null && until [ -e "$0.go" ]; do sleep 0.1; done\nexec /bin/mv "$@"\n' \
+mkdir "$work/bin" && printf '#!/bin/sh\nmkdir "$0.held" 2>/dev/null && until [ -e "$0.go" ] || [ ! -e "$0" ]; do sleep 0.1; done\nexec /bin/mv "$@"\n' \
     >"$work/bin/mv" && chmod +x "$work/bin/mv"
 start() { env -u DISPLAY PATH="$work/bin:$PATH" XDG_DATA_HOME="$work/pair" "$game" &>>"$work/pair.err"; }
 start &
