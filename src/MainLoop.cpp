@@ -31,8 +31,9 @@ static DATAFILE *loadDatafileOrDie(const char *path, int objectType, const char 
 
 void init()
 {
-    // Without a display or a keyboard there is no game; say so rather than crash.
-    if (allegro_init() != 0 || install_timer() != 0 || install_keyboard() != 0)
+    // Without a display or a keyboard there is no game; say so rather than crash. A settings
+    // file may ask for no system at all, whose timer Allegro would call through a null pointer.
+    if (allegro_init() != 0 || system_driver->id == SYSTEM_NONE || install_timer() != 0 || install_keyboard() != 0)
         dieWithLibraryError();
     if (install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT, nullptr) < 0) {
         allegro_message("Sound Error: %s\n", allegro_error);
