@@ -47,7 +47,7 @@ startup() {
     [ $? -eq 1 ] && grep -q "Error: no display" "$folder/out" || fail "no display: $(cat "$folder/out")"
 }
 
-# A game on the real keyboard, Left moving the piece; its 0 points enter a table of lower scores.
+# A game on the real keyboard, Left and Down moving the piece; its 0 points enter a table of lower scores.
 session() {
     newFolder
     printf "$(printf '\\x%02x\\xff\\xff\\xff' $(seq 255 -1 246))" >"$folder/highscore.dat"
@@ -56,7 +56,7 @@ session() {
     playFromMenu
     local left=$(pieceLeft)
     pressUntil "the piece left of where it was" Left shows eval '[ $(($(pieceLeft))) -le $((left - 20)) ]'
-    hold=1.2 press Down x
+    hold=1.2 pressUntil "a piece on the floor" Down shows eval '[ "$(count black 160 420 320 20)" -lt 6400 ]'
     endGame
     takeExit
     [ "$(od -An -td4 -v "$folder/highscore.dat" | xargs)" = "0 -1 -2 -3 -4 -5 -6 -7 -8 -9" ] || fail "the table saved"
