@@ -4,10 +4,7 @@ set -u
 scenario=$1 game=$(realpath "$2") fixedTime=$(realpath "$3")
 source "$(dirname "$0")/Drive.sh"
 
-newFolder() {
-    folder=$(mktemp -d "$work/game.XXXXXX")
-    cp -r "$(dirname "$game")/Gfx" "$(dirname "$game")/Sfx" "$folder"
-}
+newFolder() { folder=$(mktemp -d "$work/game.XXXXXX") && cp -r "$(dirname "$game")"/{Gfx,Sfx} "$folder"; }
 
 # startsWith SPOILING MESSAGES CODE: in a spoilt folder, the messages (a pattern, a line each), then the code.
 startsWith() {

