@@ -15,6 +15,29 @@
 static const int white = makecol24(255, 255, 255), lit = makecol24(4, 217, 158), dim = makecol24(223, 36, 134);
 static const size_t noneLit = SIZE_MAX;
 
+static bool showsText(BITMAP *bitmap, FONT *font, const std::string &text, int x, int y, int color)
+{
+    BITMAP *expected = create_bitmap(640, 480);
+    clear_bitmap(expected);
+    textout_centre_ex(expected, font, text.c_str(), x, y, color, -1);
+    const int width = text_length(font, text.c_str()), left = x - width / 2;
+    bool same = true;
+    for (int py = y; py < y + text_height(font); py++)
+        for (int px = left; px < left + width; px++)
+            same = same && getpixel(bitmap, px, py) == getpixel(expected, px, py);
+    destroy_bitmap(expected);
+    return same;
+}
+
+// The 20 x 20 cell at (x, y) all of that colour.
+static bool cellIs(BITMAP *bitmap, int x, int y, int color)
+{
+    for (int i = 0; i < 400; i++)
+        if (getpixel(bitmap, x + i % 20, y + i / 20) != color)
+            return false;
+    return true;
+}
+
 // Rows from `top`, `step` apart, centred on the screen; the highlighted one lit.
 static void expectRows(BITMAP *shot, FONT *font, const std::vector<std::string> &rows, int top, int step,
                        size_t highlighted, int color = dim)
