@@ -32,9 +32,6 @@ startup() {
     startsWith "rm Gfx/DataKorrin.dat" "$korrin" 1
     startsWith "rm Gfx/DataVessa.dat" "$vessa" 1
     startsWith "rm Gfx/DataFont.dat" "$fonts" 1
-    startsWith "rm Gfx/DataKorrin.dat Gfx/DataVessa.dat" "$korrin" 1
-    # dat sorts objects by name: a bitmap named to sort first takes object 0's place.
-    startsWith "convert -size 20x20 xc:red BMP3:a.bmp && dat -a -t BMP Gfx/DataKorrin.dat a.bmp >/dev/null" "$korrin" 1
     startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" "Error, blockKilled.wav $sounds"$'\n'"$fonts" 1
     startsWith "rm Sfx/*.wav" "Error, blockFall.wav $sounds"$'\n'"Error, blockKilled.wav $sounds" 0
     startsWith "printf '[sound]\ndigi_card = ALSA\nalsa_device = none\n' >allegro.cfg" \

@@ -136,7 +136,7 @@ TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFile
         {.before = scoresFile({10, 300, 5, 70, 0, 900, 2, 2, 1, 40}), .offered = 6, .place = 3, .after = scoresFile({10, 300, 6, 5, 70, 0, 900, 2, 2, 1})},
         {.before = scoresFile({77, -2, 5}, 10), .offered = 3, .place = 2, .after = scoresFile({77, 3, -2})},
         {.before = scoresFile({90, 80, 70, 60, 50, 40, 30, 20, 10, 5, 9}, 44), .offered = 55, .place = 5, .after = scoresFile({90, 80, 70, 60, 55, 50, 40, 30, 20, 10})},
-        {.before = scoresFile({-5, -10, -20, -30, -40, -50, -60, -70, -80, INT_MIN}), .offered = -7, .place = 2, .after = scoresFile({-5, -7, -10, -20, -30, -40, -50, -60, -70, -80})},
+        {.before = scoresFile({-5, -10, -20, -30, -40, -50, -60, -70, -80, INT_MIN}), .offered = 0, .place = 1, .after = scoresFile({0, -5, -10, -20, -30, -40, -50, -60, -70, -80})},
         {.madeMeanwhile = scoresFile({500}), .place = 2, .after = scoresFile({500, 25})},
         {.before = folder, .place = 1, .after = folder},
         {.before = fifo, .saver = player, .place = 1, .after = fifo},

@@ -71,10 +71,10 @@ static void expectFreshPiece(const TestBoard &game, unsigned seed)
 {
     srand(seed);
     TetraBlock *expected = newTetraBlock(rand() % 7, 320, 40);
-    EXPECT_EQ(cellsOf(game.board->tetraBlock), cellsOf(expected));
     for (int i = 0; i < 4; i++) {
-        const Block *block = game.board->tetraBlock->blocks[i];
-        EXPECT_EQ(std::pair(block->color, static_cast<void *>(block->image)), std::pair(expected->blocks[i]->color, allData[block->color].dat));
+        const Block *block = game.board->tetraBlock->blocks[i], *drawn = expected->blocks[i];
+        EXPECT_EQ(std::tuple(block->x, block->y, block->color, static_cast<void *>(block->image)),
+                  std::tuple(drawn->x, drawn->y, drawn->color, allData[drawn->color].dat));
     }
     destroyTetraBlock(expected);
 }
@@ -172,7 +172,8 @@ TEST(KillRules, FullRowsGoWithAllAboveAndColourLinesOfFourTakeTheirGroup)
         {.gameType = 1, .before = "..1...0001/11.11.2223/1..333....", .after = "..1...0001/11.11.2223/1..333....", .sounds = 0, .points = 0},
     };
     for (const Kill &k : kills) {
-        const int columns = std::string(k.before).find('/');
+        const size_t columns = std::string(k.before).find('/');
+        ASSERT_NE(columns, std::string::npos) << k.before;
         TestBoard game(k.gameType, 20 * columns);
         game.stack(k.before);
         game.board->score->points = 1000;
