@@ -217,19 +217,14 @@ TEST(HighScoreFile, GamesSavingAtOnceWaitForAReaderAndAllCount)
     ASSERT_EQ(flock(reader, LOCK_SH), 0);
     lockWaiters = 0;
     std::atomic<int> saved = 0;
-    std::vector<std::thread> games;
+    std::vector<std::jthread> games;
     for (int game = 1; game <= 8; game++)
-        games.emplace_back([game, &saved] {
-            Score score{game};
-            highScoreSaveToDisk(&score);
-            saved++;
-        });
+        games.emplace_back([&saved](Score score) { saved += highScoreSaveToDisk(&score) > 0; }, Score{game});
     while (lockWaiters + saved < 8)
         std::this_thread::yield();
     EXPECT_EQ(saved, 0) << "saved while the table was being read";
     close(reader);
-    for (std::thread &game : games)
-        game.join();
+    games.clear(); // each joined
     EXPECT_EQ(readFile("highscore.dat"), scoresFile({8, 7, 6, 5, 4, 3, 2, 1}));
 }
 
