@@ -128,14 +128,14 @@ TEST(BoardGravity, FallsOnlyPastTheDelayAndOneStepAtATime)
     // The counter at a tick, and the delay if not the fresh board's.
     struct Tick {
         int counter;
-        std::optional<int> delay;
+        std::optional<int> delay = {};
         bool falls;
     };
     const Tick ticks[] = {
-        {80, {}, false},
-        {81, {}, true},
-        {5000, {}, true},
-        {0, -1, true},
+        {.counter = 80, .falls = false},
+        {.counter = 81, .falls = true},
+        {.counter = 5000, .falls = true},
+        {.counter = 0, .delay = -1, .falls = true},
     };
     int rows = 0;
     for (const auto &[counter, delay, falls] : ticks) {

@@ -77,8 +77,16 @@ TEST(Session, ThroughEveryMenuToAGameAndExit)
         {KEY_SPACE}, {KEY_SPACE},
         // 28-29 exit: Up to "Exit", take it
         {KEY_UP}, {KEY_ENTER}}, startScreen);
-    // The left marker's block and x, then the right one's, of each item.
-    const int markers[4][4] = {{2, 195, 3, 425}, {0, 215, 0, 405}, {1, 195, 1, 425}, {3, 245, 2, 375}};
+    // Each item's markers: a block of the first theme on the left, of the second on the right.
+    struct Markers {
+        int leftBlock, leftX, rightBlock, rightX;
+    };
+    const Markers markers[] = {
+        {.leftBlock = 2, .leftX = 195, .rightBlock = 3, .rightX = 425},
+        {.leftBlock = 0, .leftX = 215, .rightBlock = 0, .rightX = 405},
+        {.leftBlock = 1, .leftX = 195, .rightBlock = 1, .rightX = 425},
+        {.leftBlock = 3, .leftX = 245, .rightBlock = 2, .rightX = 375},
+    };
     // (shot, item lit): the flow itself shows that other keys and the sub-screens leave the highlight be.
     const int titles[][2] = {
         {0, 0},
@@ -91,8 +99,8 @@ TEST(Session, ThroughEveryMenuToAGameAndExit)
         SCOPED_TRACE(testing::Message() << "title " << shot);
         expectRows(shots[shot], comicMedium, {"Start.Game", "Options", "Highscores", "Exit"}, 160, 80, item);
         for (int i = 0; i < 4; i++) {
-            EXPECT_TRUE(cellIs(shots[shot], markers[i][1], 175 + 80 * i, i == item ? blockColor(0, markers[i][0]) : 0));
-            EXPECT_TRUE(cellIs(shots[shot], markers[i][3], 175 + 80 * i, i == item ? blockColor(1, markers[i][2]) : 0));
+            EXPECT_TRUE(cellIs(shots[shot], markers[i].leftX, 175 + 80 * i, i == item ? blockColor(0, markers[i].leftBlock) : 0));
+            EXPECT_TRUE(cellIs(shots[shot], markers[i].rightX, 175 + 80 * i, i == item ? blockColor(1, markers[i].rightBlock) : 0));
         }
     }
     // The shot, the sound, the key on Move.Left, the row lit.
