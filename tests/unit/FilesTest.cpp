@@ -48,9 +48,15 @@ static Bytes readFile(const std::string &path)
     return Bytes(std::istreambuf_iterator<char>(file), {});
 }
 
+// Puts at `path` what readFile then reads there.
 static void writeFile(const std::string &path, const Bytes &bytes)
 {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
+    if (bytes == Bytes{'/'})
+        fs::create_directory(path);
+    else if (bytes == Bytes{'|'})
+        mkfifo(path.c_str(), 0644);
+    else if (!bytes.empty())
+        std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
 }
 
 // Run in the saving process, once, right after its first open of "highscore.dat": what
@@ -167,12 +173,7 @@ TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFile
         SCOPED_TRACE(testing::Message() << "row " << &c - saves);
         TempDir here;
         const char *table = c.link >= symbolic ? "other.dat" : "highscore.dat";
-        if (c.before == folder)
-            fs::create_directory(table);
-        else if (c.before == fifo)
-            mkfifo(table, 0644);
-        else if (!c.before.empty())
-            writeFile(table, c.before);
+        writeFile(table, c.before);
         bool ready = (!root || chown(".", 0, 4300) == 0) && chmod(".", c.folderMode) == 0;
         if (c.link >= symbolic)
             ready = ready && linkAs(c.link == chained ? "link.dat" : "other.dat", "highscore.dat", c.owner) && chown(table, c.saver, 4300) == 0;
