@@ -10,9 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <thread>
 #include <tuple>

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <optional>
 #include <tuple>
-#include <utility>
 
 #include "Support.h"
 
@@ -105,13 +104,13 @@ TEST(BoardLanding, TheNextPieceIsTriedBeforeTheGameTypesKill)
     unsigned seed = 1;
     for (srand(seed); rand() % 7 != 6; srand(++seed))
         ;
-    for (int gameType : {0, 1}) {
+    for (int gameType : {0, 1, 2}) {
         TestBoard game(gameType);
         game.stack("........23" + std::string(19, '/') + "....010101010101");
         game.setPiece(6, 0, 19, 3);
         srand(seed);
         collisionTetraBlockFallDown(game.board);
-        // "Color" (1) takes the bar of one colour; "Tetris" the full row.
+        // "Color" (1) takes the bar of one colour; any other type the full row.
         const bool color = gameType == 1;
         SCOPED_TRACE(testing::Message() << "game type " << gameType);
         EXPECT_EQ(game.picture(20, 16).substr(0, 33), color ? "........23....../................" : "................/........23......");

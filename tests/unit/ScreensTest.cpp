@@ -4,11 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <set>
 #include <tuple>
-#include <utility>
 
 #include "Support.h"
 
