@@ -6,10 +6,7 @@ failures=0
 work=$(mktemp -d -t vessa-or-korrin-test.XXXXXX)
 lit='rgb(4,217,158)'
 
-fail() {
-    echo "FAILED: $*"
-    failures=$((failures + 1))
-}
+fail() { echo "FAILED: $*" && failures=$((failures + 1)); }
 
 # The deadline ends the scenario, and no X tool waits past it.
 waitFor() {
@@ -54,10 +51,7 @@ itemLit() {
 # A message on its black band: white in the middle, and further out for the long one.
 message() { [ "$(count white 260 222 120 18)" -gt 20 ] && [ "$(count white 180 222 40 18)" -$1 0 ]; }
 
-press() {
-    timeout 5 xdotool windowfocus --sync "$window" >/dev/null 2>&1
-    xdotool keydown "$@" sleep "${hold:-0.05}" keyup "$@"
-}
+press() { timeout 5 xdotool windowfocus --sync "$window" >/dev/null 2>&1; xdotool keydown "$@" sleep "${hold:-0.05}" keyup "$@"; }
 
 pressUntil() {
     local what=$1 keys=$2
@@ -109,18 +103,13 @@ takeExit() {
     exitCode 0 "after Exit"
 }
 
-finish() {
-    echo "$failures failed"
-    exit $((failures > 0))
-}
-
 # Keys held longer than a tap repeat on a real desktop; here they must not. The server must not
 # reset when its last client leaves: a game or box that connects meanwhile is turned away.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -r 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 # The game's own handler for SIGTERM can hang; a game left by a failure is killed outright.
 # atExit: what a script adds to the clean-up, once no game of its runs.
-trap '{ kill -9 ${gamePid-} && wait $gamePid; } 2>/dev/null; eval "${atExit-}"; kill $xvfb; rm -rf "$work"; finish' EXIT
+trap '{ kill -9 ${gamePid-} && wait $gamePid; } 2>/dev/null; eval "${atExit-}"; kill $xvfb; rm -rf "$work"; echo "$failures failed"; exit $((failures > 0))' EXIT
 trap 'exit 1' INT TERM
 waitFor "X server" test -s "$work/display"
 export DISPLAY=:$(cat "$work/display")

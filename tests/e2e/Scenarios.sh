@@ -4,10 +4,7 @@ set -u
 scenario=$1 game=$(realpath "$2") fixedTime=$(realpath "$3")
 source "$(dirname "$0")/Drive.sh"
 
-newFolder() {
-    folder=$(mktemp -d "$work/game.XXXXXX")
-    cp -r "$(dirname "$game")/Gfx" "$(dirname "$game")/Sfx" "$folder"
-}
+newFolder() { folder=$(mktemp -d "$work/game.XXXXXX") && cp -r "$(dirname "$game")"/{Gfx,Sfx} "$folder"; }
 
 # startsWith SPOILING MESSAGES CODE: in a spoilt folder, the messages (a pattern, a line each), then the code.
 startsWith() {
@@ -35,9 +32,6 @@ startup() {
     startsWith "rm Gfx/DataKorrin.dat" "$korrin" 1
     startsWith "rm Gfx/DataVessa.dat" "$vessa" 1
     startsWith "rm Gfx/DataFont.dat" "$fonts" 1
-    startsWith "rm Gfx/DataKorrin.dat Gfx/DataVessa.dat" "$korrin" 1
-    # dat sorts objects by name: a bitmap named to sort first takes object 0's place.
-    startsWith "convert -size 20x20 xc:red BMP3:a.bmp && dat -a -t BMP Gfx/DataKorrin.dat a.bmp >/dev/null" "$korrin" 1
     startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" "Error, blockKilled.wav $sounds"$'\n'"$fonts" 1
     startsWith "rm Sfx/*.wav" "Error, blockFall.wav $sounds"$'\n'"Error, blockKilled.wav $sounds" 0
     startsWith "printf '[sound]\ndigi_card = ALSA\nalsa_device = none\n' >allegro.cfg" \
@@ -47,7 +41,7 @@ startup() {
     [ $? -eq 1 ] && grep -q "Error: no display" "$folder/out" || fail "no display: $(cat "$folder/out")"
 }
 
-# A game on the real keyboard, Left moving the piece; its 0 points enter a table of lower scores.
+# A game on the real keyboard, Left and Down moving the piece; its 0 points enter a table of lower scores.
 session() {
     newFolder
     printf "$(printf '\\x%02x\\xff\\xff\\xff' $(seq 255 -1 246))" >"$folder/highscore.dat"
@@ -56,7 +50,7 @@ session() {
     playFromMenu
     local left=$(pieceLeft)
     pressUntil "the piece left of where it was" Left shows eval '[ $(($(pieceLeft))) -le $((left - 20)) ]'
-    hold=1.2 press Down x
+    hold=1.2 pressUntil "a piece on the floor" Down shows eval '[ "$(count black 160 420 320 20)" -lt 6400 ]'
     endGame
     takeExit
     [ "$(od -An -td4 -v "$folder/highscore.dat" | xargs)" = "0 -1 -2 -3 -4 -5 -6 -7 -8 -9" ] || fail "the table saved"

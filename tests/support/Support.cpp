@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <tuple>
 
 std::vector<const SAMPLE *> plays;
 std::vector<void (*)()> timers;
@@ -120,34 +120,9 @@ void resetGame()
     timers.clear();
     soundOn = run = 1;
     selection = endGame = timeControl = fallingBlockTimer = downControl = movingTimer = rotatingTimer = 0;
-    inputFallDown = KEY_DOWN;
-    inputMoveLeft = KEY_LEFT;
-    inputMoveRight = KEY_RIGHT;
-    inputRotateRight = KEY_X;
-    inputRotateLeft = KEY_Z;
-    inputPause = KEY_SPACE;
-}
-
-bool showsText(BITMAP *bitmap, FONT *font, const std::string &text, int x, int y, int color)
-{
-    BITMAP *expected = create_bitmap(640, 480);
-    clear_bitmap(expected);
-    textout_centre_ex(expected, font, text.c_str(), x, y, color, -1);
-    const int width = text_length(font, text.c_str()), left = x - width / 2;
-    bool same = true;
-    for (int py = y; py < y + text_height(font); py++)
-        for (int px = left; px < left + width; px++)
-            same = same && getpixel(bitmap, px, py) == getpixel(expected, px, py);
-    destroy_bitmap(expected);
-    return same;
-}
-
-bool cellIs(BITMAP *bitmap, int x, int y, int color)
-{
-    for (int i = 0; i < 400; i++)
-        if (getpixel(bitmap, x + i % 20, y + i / 20) != color)
-            return false;
-    return true;
+    // The game's own keys, as the first test finds them.
+    static const std::tuple keys(inputFallDown, inputMoveLeft, inputMoveRight, inputRotateRight, inputRotateLeft, inputPause);
+    std::tie(inputFallDown, inputMoveLeft, inputMoveRight, inputRotateRight, inputRotateLeft, inputPause) = keys;
 }
 
 Cells cellsOf(const TetraBlock *piece, int dx, int dy)
@@ -209,19 +184,4 @@ void TestBoard::setPiece(int type, int column, int row, int color)
         board->tetraBlock->blocks[i]->color = color;
         board->tetraBlock->blocks[i]->image = static_cast<RLE_SPRITE *>(allData[color].dat);
     }
-}
-
-TempDir::TempDir()
-    : path(std::filesystem::current_path() / testing::UnitTest::GetInstance()->current_test_info()->name()),
-      previous(std::filesystem::current_path())
-{
-    std::filesystem::remove_all(path);
-    std::filesystem::create_directory(path);
-    std::filesystem::current_path(path);
-}
-
-TempDir::~TempDir()
-{
-    std::filesystem::current_path(previous);
-    std::filesystem::remove_all(path);
 }

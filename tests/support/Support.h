@@ -5,6 +5,7 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <utility>
@@ -26,8 +27,6 @@ extern std::vector<void (*)()> timers; // installed and not yet removed
 // second or asks readkey. Returns the screens the presses met.
 using Press = std::vector<int>;
 const std::vector<BITMAP *> &playKeys(const std::vector<Press> &presses, const std::function<void()> &play);
-bool showsText(BITMAP *bitmap, FONT *font, const std::string &text, int x, int y, int color);
-bool cellIs(BITMAP *bitmap, int x, int y, int color); // the 20 x 20 cell at (x, y)
 
 using Cells = std::vector<std::pair<int, int>>;
 Cells cellsOf(const TetraBlock *piece, int dx = 0, int dy = 0);
@@ -46,7 +45,17 @@ struct TestBoard {
 // A fresh current directory named after the test, under the one the tests run in:
 // removed with all it holds at the test's end, or by the next run if the test aborts.
 struct TempDir {
-    TempDir();
-    ~TempDir();
-    std::string path, previous;
+    std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::path path = previous / testing::UnitTest::GetInstance()->current_test_info()->name();
+    TempDir()
+    {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directory(path);
+        std::filesystem::current_path(path);
+    }
+    ~TempDir()
+    {
+        std::filesystem::current_path(previous);
+        std::filesystem::remove_all(path);
+    }
 };
