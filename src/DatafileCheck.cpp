@@ -335,9 +335,10 @@ bool datafileIsSound(Stream &file, int nesting, long gameType, long &budget)
                 return false;
             continue;
         }
-        // A negative size marks an object packed on its own.
+        // A negative size marks an object packed on its own. The loader would look up
+        // a type of DAT_END among its free slots, and call their missing loader.
         const long packedSize = file.read(4), size = static_cast<int32_t>(file.read(4)), bytes = size < 0 ? -size : size;
-        if (packedSize < 0 || (budget -= recordCost + bytes) < 0 ||
+        if (type == DAT_END || packedSize < 0 || (budget -= recordCost + bytes) < 0 ||
             (nesting == 0 && object < gameObjects && type != gameType))
             return false;
         ChunkStream stored(file, size);
