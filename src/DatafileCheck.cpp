@@ -94,15 +94,14 @@ struct UnpackStream : Stream {
     Stream &parent;
     long left;
     unsigned char window[size] = {};
-    bool written[size];
+    bool written[size] = {};
     int at = size - unset, from = 0, copies = 0;
     unsigned flags = 0;
     bool unsound = false, copied = false;
 
     UnpackStream(Stream &parent, long left) : parent(parent), left(left)
     {
-        for (int i = 0; i < size; i++)
-            written[i] = i < size - unset;
+        std::fill(written, written + size - unset, true);
     }
     int put(int byte, bool fromCopy)
     {
@@ -327,10 +326,10 @@ bool datafileIsSound(Stream &file, int nesting, long gameType, long &budget)
         return false;
     for (long object = 0, properties = 0; object < count;) {
         const long type = static_cast<int32_t>(file.read(4));
+        // A property of type DAT_END would end the object's list early, and be lost.
         if (type == DAT_PROPERTY) {
-            file.read(4);
-            const long size = static_cast<int32_t>(file.read(4));
-            if (size < 0 || size > maxPropertyBytes || ++properties > maxProperties ||
+            const long name = static_cast<int32_t>(file.read(4)), size = static_cast<int32_t>(file.read(4));
+            if (name == DAT_END || size < 0 || size > maxPropertyBytes || ++properties > maxProperties ||
                 (budget -= recordCost + size) < 0 || !file.skip(size))
                 return false;
             continue;
@@ -345,12 +344,11 @@ bool datafileIsSound(Stream &file, int nesting, long gameType, long &budget)
         UnpackStream unpacked(file, bytes);
         Stream &chunk = size < 0 ? static_cast<Stream &>(unpacked) : stored;
         ObjectReader reader(budget);
-        reader.bytes.resize(type == DAT_FILE ? 0 : bytes);
-        for (unsigned char &byte : reader.bytes) {
+        for (long i = 0; type != DAT_FILE && i < bytes; i++) {
             const int c = chunk.get();
             if (c < 0)
                 return false;
-            byte = c;
+            reader.bytes.push_back(c);
         }
         reader.endless = size < 0 && unpacked.copied;
         if (type == DAT_FILE ? !datafileIsSound(chunk, nesting + 1, gameType, budget) : !objectIsSound(type, reader))
