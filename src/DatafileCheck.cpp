@@ -266,9 +266,13 @@ bool fontIsSound(ObjectReader &object)
         if (last < first || last - first >= 0x110000 || !object.charge(recordCost))
             return false;
         for (long glyph = first; glyph <= last && object.ok; glyph++) {
+            // Allegro keeps a mono glyph's sides in shorts, and draws a line of it until
+            // it has drawn its width: none, or a negative one, never ends.
             if (mono) {
-                const long width = object.read(2);
-                object.skip((width + 7) / 8 * object.read(2));
+                const long width = object.read(2), height = object.read(2);
+                if (width == 0 || width > maxSide || height > maxSide)
+                    return false;
+                object.skip((width + 7) / 8 * height);
                 object.charge(recordCost);
             } else if (!bitmapIsSound(object, depth ? depth : 8)) {
                 return false;
