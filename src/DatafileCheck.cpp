@@ -178,8 +178,8 @@ struct ObjectReader {
 };
 
 // Bytes a pixel takes in the file at a colour depth, or 0 for one the loader cannot
-// take: at the screen's 24 bits it has no conversion for alpha at 8, 15 or 16, and
-// fails the image.
+// take. Alpha only at 32 bits: at the screen's 24 the loader has no conversion for
+// it at 8, 15 or 16, and fails the image.
 int pixelBytes(int bits, bool alpha)
 {
     switch (bits) {
@@ -240,8 +240,9 @@ bool rleSpriteIsSound(ObjectReader &object)
 }
 
 // Three kinds: the oldest, 224 glyphs of `height` bytes; proportional, 8-bit
-// bitmaps up to where the loader sees its end, padded to 224 of 8 pixels by the tallest; and ranges of
-// glyphs, all mono or all colour, as the font takes the kind of its last range.
+// bitmaps up to where the loader sees its end, padded to 224 of 8 pixels by the
+// tallest; and ranges of glyphs, all mono or all colour, as the font takes the
+// kind of its last range.
 bool fontIsSound(ObjectReader &object)
 {
     const int height = static_cast<int16_t>(object.read(2));
