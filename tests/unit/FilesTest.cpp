@@ -221,7 +221,6 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
         {.built = "DataVessa.dat"},
         {.built = "DataFont.dat", .type = DAT_FONT},
         {.built = "DataKorrin.dat", .type = DAT_FONT, .whole = false},
-        {.built = "DataKorrin.dat", .tools = "dat -c0 t.dat"},
         {.built = "DataFont.dat", .tools = "dat -c2 t.dat", .type = DAT_FONT},
         {.tools = add + "RLE -bpp 16 -c2 t.dat" + art},
         {.tools = add + "RLE -bpp 8 -c1 t.dat" + art},
