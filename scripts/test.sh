@@ -19,6 +19,6 @@ ctest --test-dir build-asan -L "unit|e2e" --output-on-failure
 build build-tsan timerTests -DCMAKE_BUILD_TYPE=Debug -DVOK_SANITIZE=thread
 ctest --test-dir build-tsan -L timer --output-on-failure
 CC=clang CXX=clang++ build build-fuzz datafileFuzz -DVOK_FUZZ=ON -DBUILD_TESTING=OFF
-# The fuzzer starts from the game's own datafiles; what it finds goes to a corpus of its own.
-(cd build-fuzz && mkdir -p corpus && tests/fuzz/datafileFuzz -max_total_time=60 corpus run/Gfx 2>&1 | tail -n 1)
+# From the game's datafiles and a small one of each object kind, packed and not: one change a run keeps their form.
+(cd build-fuzz && mkdir -p corpus && tests/fuzz/datafileFuzz -max_total_time=60 -mutate_depth=1 -dict=../tests/fuzz/datafile.dict corpus run/Gfx ../tests/fuzz/seeds 2>&1 | tail -n 1)
 bash tests/package/PackageTest.sh build-test

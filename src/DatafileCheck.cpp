@@ -5,6 +5,7 @@
 // very bytes, so that nothing can change the file in between.
 #include "DatafileCheck.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -24,10 +25,11 @@ namespace {
 // file could make the loader take gigabytes: a big sprite packs to a few bytes.
 const long budgetBytes = 64L << 20;
 // The charges: a record the loader keeps (an object, a property, a glyph, a range,
-// an image) with the allocator's overhead; a line of an image; and a pixel, at 4
-// bytes whatever the depth, once as read, once at the screen's depth, and twice
-// two words while a sprite is coded back into runs.
-const long recordCost = 64, lineCost = 32, pixelCost = 24;
+// a track) with the allocator's overhead, and two for an image, whose header and
+// pixels are allocated apart; a line of an image; and a pixel, at 4 bytes whatever
+// the depth, once as read, once at the screen's depth, and twice two words while a
+// sprite is coded back into runs.
+const long recordCost = 128, imageCost = 2 * recordCost, lineCost = 32, pixelCost = 24;
 // The loader adds each property by walking those before it.
 const long maxProperties = 256;
 const long maxPropertyBytes = 1L << 20;
@@ -85,24 +87,25 @@ struct ChunkStream : Stream {
 // Allegro's LZSS unpacking, byte for byte, of at most `left` bytes. Its window
 // starts zeroed but for the last 18 bytes, which Allegro leaves as it finds them:
 // a file that reads them before writing them would load as chance has it, so
-// such a read ends the stream and marks it unsound.
+// such a read ends the stream and marks it unsound. So does an end inside a
+// back-reference, which Allegro would go on copying from.
 struct UnpackStream : Stream {
     static const int size = 4096, unset = 18;
     Stream &parent;
     long left;
     unsigned char window[size] = {};
-    bool written[size];
+    bool written[size] = {};
     int at = size - unset, from = 0, copies = 0;
     unsigned flags = 0;
-    bool unsound = false;
+    bool unsound = false, copied = false;
 
     UnpackStream(Stream &parent, long left) : parent(parent), left(left)
     {
-        for (int i = 0; i < size; i++)
-            written[i] = i < size - unset;
+        std::fill(written, written + size - unset, true);
     }
-    int put(int byte)
+    int put(int byte, bool fromCopy)
     {
+        copied = fromCopy;
         window[at] = byte;
         written[at] = true;
         at = (at + 1) % size;
@@ -111,13 +114,15 @@ struct UnpackStream : Stream {
     }
     int get() override
     {
-        if (left <= 0 || unsound)
+        if (left <= 0 || unsound) {
+            unsound = unsound || copies > 0;
             return -1;
+        }
         if (copies > 0) {
             copies--;
             const int index = from++ % size;
             unsound = !written[index];
-            return unsound ? -1 : put(window[index]);
+            return unsound ? -1 : put(window[index], true);
         }
         if (((flags >>= 1) & 256) == 0) {
             const int c = parent.get();
@@ -127,7 +132,7 @@ struct UnpackStream : Stream {
         }
         const int c = parent.get();
         if (c < 0 || flags & 1)
-            return c < 0 ? -1 : put(c);
+            return c < 0 ? -1 : put(c, false);
         const int j = parent.get();
         if (j < 0)
             return -1;
@@ -143,7 +148,9 @@ struct ObjectReader {
     std::vector<unsigned char> bytes;
     long &budget;
     size_t at = 0;
-    bool ok = true;
+    // Whether the loader sees no end after the last byte: it does not after a
+    // back-reference in a packed object.
+    bool ok = true, endless = false;
 
     explicit ObjectReader(long &budget) : budget(budget) {}
     bool charge(long cost)
@@ -170,16 +177,17 @@ struct ObjectReader {
     }
 };
 
-// Bytes a pixel takes in the file at a colour depth, or 0 for one the loader cannot take.
+// Bytes a pixel takes in the file at a colour depth, or 0 for one the loader cannot
+// take. Alpha only at 32 bits: at the screen's 24 the loader has no conversion for
+// it at 8, 15 or 16, and fails the image.
 int pixelBytes(int bits, bool alpha)
 {
     switch (bits) {
     case 8:
-        return 1;
     case 15:
     case 16:
-        return 2;
     case 24:
+        return alpha ? 0 : (bits + 7) / 8;
     case 32:
         return alpha ? 4 : 3;
     default:
@@ -190,15 +198,15 @@ int pixelBytes(int bits, bool alpha)
 bool imageIsSound(ObjectReader &object, long width, long height)
 {
     return width > 0 && height > 0 && width <= maxSide && height <= maxSide &&
-           object.charge(recordCost + height * (lineCost + width * pixelCost));
+           object.charge(imageCost + height * (lineCost + width * pixelCost));
 }
 
-// A negative depth marks pixels with an alpha byte.
-bool bitmapIsSound(ObjectReader &object, int bits)
+// A negative depth marks pixels with an alpha byte. Gives the bitmap's height, 0 if unsound.
+long bitmapIsSound(ObjectReader &object, int bits)
 {
     const int bytes = pixelBytes(bits < 0 ? -bits : bits, bits < 0);
     const long width = object.read(2), height = object.read(2);
-    return bytes && imageIsSound(object, width, height) && object.skip(width * height * bytes);
+    return bytes && imageIsSound(object, width, height) && object.skip(width * height * bytes) ? height : 0;
 }
 
 // Replays the loader's unpacking: each line's runs must stay within the width,
@@ -231,26 +239,41 @@ bool rleSpriteIsSound(ObjectReader &object)
     return object.ok && unpacked <= size;
 }
 
-// Three kinds: the oldest, 224 glyphs of `height` bytes; proportional, up to 224
-// 8-bit bitmaps; and ranges of mono or colour glyphs.
+// Three kinds: the oldest, 224 glyphs of `height` bytes; proportional, 8-bit
+// bitmaps up to where the loader sees its end, padded to 224 of 8 pixels by the
+// tallest; and ranges of glyphs, all mono or all colour, as the font takes the
+// kind of its last range.
 bool fontIsSound(ObjectReader &object)
 {
     const int height = static_cast<int16_t>(object.read(2));
     if (height > 0)
         return object.charge(224 * recordCost) && object.skip(224L * height);
-    for (int glyph = 0; height < 0 && glyph < 224 && object.at < object.bytes.size(); glyph++)
-        if (!bitmapIsSound(object, 8))
+    long glyph = 0, tallest = 0;
+    for (; height < 0 && glyph < 224 && (object.at < object.bytes.size() || object.endless); glyph++) {
+        const long glyphHeight = bitmapIsSound(object, 8);
+        if (!glyphHeight)
             return false;
-    const long ranges = height < 0 ? 1 : object.read(2);
-    for (long range = 0; height == 0 && range < ranges && object.ok; range++) {
+        tallest = std::max(tallest, glyphHeight);
+    }
+    if (height < 0)
+        return object.charge((224 - glyph) * (imageCost + tallest * (lineCost + 8)));
+    const long ranges = object.read(2);
+    for (long range = 0, mono = 0; range < ranges && object.ok; range++) {
         const int depth = object.read(1);
+        if (range > 0 && mono != (depth == 1 || depth == 255))
+            return false;
+        mono = depth == 1 || depth == 255;
         const long first = static_cast<int32_t>(object.read(4)), last = static_cast<int32_t>(object.read(4));
         if (last < first || last - first >= 0x110000 || !object.charge(recordCost))
             return false;
         for (long glyph = first; glyph <= last && object.ok; glyph++) {
-            if (depth == 1 || depth == 255) {
-                const long width = object.read(2);
-                object.skip((width + 7) / 8 * object.read(2));
+            // Allegro keeps a mono glyph's sides in shorts, and draws a line of it until
+            // it has drawn its width: none, or a negative one, never ends.
+            if (mono) {
+                const long width = object.read(2), height = object.read(2);
+                if (width == 0 || width > maxSide || height > maxSide)
+                    return false;
+                object.skip((width + 7) / 8 * height);
                 object.charge(recordCost);
             } else if (!bitmapIsSound(object, depth ? depth : 8)) {
                 return false;
@@ -268,10 +291,11 @@ bool sampleIsSound(ObjectReader &object)
     return object.skip(length * (bits < 0 ? 2 : 1) * (bits == 8 || bits == -8 ? 1 : 2));
 }
 
+// Its record holds 32 tracks, each of whose data the loader allocates apart.
 bool midiIsSound(ObjectReader &object)
 {
     object.read(2);
-    for (int track = 0; track < 32 && object.ok; track++)
+    for (int track = 0; track < 32 && object.charge(recordCost); track++)
         object.skip(static_cast<int32_t>(object.read(4)));
     return object.ok;
 }
@@ -307,30 +331,31 @@ bool datafileIsSound(Stream &file, int nesting, long gameType, long &budget)
         return false;
     for (long object = 0, properties = 0; object < count;) {
         const long type = static_cast<int32_t>(file.read(4));
+        // A property of type DAT_END would end the object's list early, and be lost.
         if (type == DAT_PROPERTY) {
-            file.read(4);
-            const long size = static_cast<int32_t>(file.read(4));
-            if (size < 0 || size > maxPropertyBytes || ++properties > maxProperties ||
+            const long name = static_cast<int32_t>(file.read(4)), size = static_cast<int32_t>(file.read(4));
+            if (name == DAT_END || size < 0 || size > maxPropertyBytes || ++properties > maxProperties ||
                 (budget -= recordCost + size) < 0 || !file.skip(size))
                 return false;
             continue;
         }
-        // A negative size marks an object packed on its own.
+        // A negative size marks an object packed on its own. The loader would look up
+        // a type of DAT_END among its free slots, and call their missing loader.
         const long packedSize = file.read(4), size = static_cast<int32_t>(file.read(4)), bytes = size < 0 ? -size : size;
-        if (packedSize < 0 || (budget -= recordCost + bytes) < 0 ||
+        if (type == DAT_END || packedSize < 0 || (budget -= recordCost + bytes) < 0 ||
             (nesting == 0 && object < gameObjects && type != gameType))
             return false;
         ChunkStream stored(file, size);
         UnpackStream unpacked(file, bytes);
         Stream &chunk = size < 0 ? static_cast<Stream &>(unpacked) : stored;
         ObjectReader reader(budget);
-        reader.bytes.resize(type == DAT_FILE ? 0 : bytes);
-        for (unsigned char &byte : reader.bytes) {
+        for (long i = 0; type != DAT_FILE && i < bytes; i++) {
             const int c = chunk.get();
             if (c < 0)
                 return false;
-            byte = c;
+            reader.bytes.push_back(c);
         }
+        reader.endless = size < 0 && unpacked.copied;
         if (type == DAT_FILE ? !datafileIsSound(chunk, nesting + 1, gameType, budget) : !objectIsSound(type, reader))
             return false;
         chunk.drain();

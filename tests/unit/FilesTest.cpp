@@ -242,6 +242,43 @@ static bool loads(const Bytes &bytes, int type)
     return loaded(datafileLoadBytes(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), type));
 }
 
+static Bytes operator+(Bytes bytes, const Bytes &more)
+{
+    bytes.insert(bytes.end(), more.begin(), more.end());
+    return bytes;
+}
+
+// A number as datafiles hold it, most significant byte first.
+static Bytes word(long value, int width = 4)
+{
+    Bytes bytes;
+    for (int shift = 8 * width - 8; shift >= 0; shift -= 8)
+        bytes.push_back(char(value >> shift));
+    return bytes;
+}
+
+// An object of `type` holding `body`, stored as it is or, given `packed`, as those bytes.
+static Bytes object(const char *type, const Bytes &body, const Bytes &packed = {})
+{
+    const long size = body.size();
+    return Bytes(type, type + 4) + (packed.empty() ? word(size) + word(size) + body
+                                                   : word(packed.size()) + word(-size) + packed);
+}
+
+static Bytes times(int count, const Bytes &bytes)
+{
+    Bytes all;
+    while (count-- > 0)
+        all.insert(all.end(), bytes.begin(), bytes.end());
+    return all;
+}
+
+// A sprite of one pixel whose one line holds `runs`.
+static Bytes sprite(const Bytes &runs = {1, 0, 0}, int depth = 8)
+{
+    return object("RLE ", word(depth, 2) + word(1, 2) + word(1, 2) + word(runs.size()) + runs);
+}
+
 TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefused)
 {
     resetGame();
@@ -254,60 +291,79 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
                                " && dat -a t.dat in.dat z.wav";
     // An empty sprite that packs small and would take the loader 100 MB.
     const std::string big = "convert -size 2048x2048 xc:black -type palette BMP3:z.bmp && " + add + "RLE -bpp 8 t.dat z.bmp";
-    // (built datafile copied to t.dat, or none; the kind wanted; dat run on it; whether it loads).
+    // A built datafile copied to t.dat (or none), then Allegro's tools run on it, read as `type`.
     // dat keeps objects sorted by name: those it adds go after the game's, or among them.
-    const std::tuple<std::string, int, std::string, bool> cases[] = {
-        {"DataVessa.dat", DAT_RLE_SPRITE, "", true},
-        {"DataFont.dat", DAT_FONT, "", true},
-        {"DataKorrin.dat", DAT_FONT, "", false},
-        {"DataKorrin.dat", DAT_RLE_SPRITE, "dat -c0 t.dat", true},
-        {"DataFont.dat", DAT_FONT, "dat -c2 t.dat", true},
-        {"", DAT_RLE_SPRITE, add + "RLE -bpp 16 -c2 t.dat" + art, true},
-        {"", DAT_RLE_SPRITE, add + "RLE -bpp 8 -c1 t.dat" + art, true},
-        {"DataVessa.dat", DAT_RLE_SPRITE, others, true},
-        {"DataVessa.dat", DAT_RLE_SPRITE, "cp " VOK_ART_DIR "/Vessa/block0_red.bmp block0_z.bmp && " + add + "BMP t.dat block0_z.bmp", false},
-        {"DataKorrin.dat", DAT_RLE_SPRITE, big + " && dat -c1 t.dat", false},
-        {"", DAT_RLE_SPRITE, "mkfifo t.dat", false},
+    struct Made {
+        std::string built = "", tools = "";
+        int type = DAT_RLE_SPRITE;
+        bool whole = true;
     };
-    for (const auto &[built, type, tools, whole] : cases) {
+    const Made made[] = {
+        {.built = "DataVessa.dat"},
+        {.built = "DataFont.dat", .type = DAT_FONT},
+        {.built = "DataKorrin.dat", .type = DAT_FONT, .whole = false},
+        {.built = "DataFont.dat", .tools = "dat -c2 t.dat", .type = DAT_FONT},
+        {.tools = add + "RLE -bpp 16 -c2 t.dat" + art},
+        {.tools = add + "RLE -bpp 8 -c1 t.dat" + art},
+        {.built = "DataVessa.dat", .tools = others},
+        {.built = "DataVessa.dat", .tools = "cp " VOK_ART_DIR "/Vessa/block0_red.bmp block2_z.bmp && " + add + "BMP t.dat block2_z.bmp", .whole = false},
+        {.built = "DataKorrin.dat", .tools = big + " && dat -c1 t.dat", .whole = false},
+        // Two blocks of data the loader would hold whole, 66 MB, each packed on its own to 4 MB.
+        {.built = "DataVessa.dat", .tools = "truncate -s 33M y.bin && ln y.bin z.bin && " + add + "DATA -c1 t.dat y.bin z.bin", .whole = false},
+        {.tools = "mkfifo t.dat", .whole = false},
+    };
+    const size_t cuts = 200;
+    for (const Made &m : made) {
         fs::remove("t.dat");
-        if (!built.empty())
-            fs::copy(VOK_RUN_DIR "/Gfx/" + built, "t.dat");
-        ASSERT_EQ(std::system((tools + " >/dev/null").c_str()), 0) << tools;
+        if (!m.built.empty())
+            fs::copy(VOK_RUN_DIR "/Gfx/" + m.built, "t.dat");
+        ASSERT_EQ(std::system(("exec >/dev/null; " + m.tools).c_str()), 0) << m.tools;
         const Bytes bytes = readFile("t.dat");
-        EXPECT_EQ(loaded(datafileLoad("t.dat", type)), whole) << built << ", then " << tools;
-        for (size_t length = 0; whole && length < bytes.size(); length += 1 + bytes.size() / 200)
-            EXPECT_FALSE(loads(Bytes(bytes.begin(), bytes.begin() + length), type)) << built << " cut at " << length;
+        EXPECT_EQ(loaded(datafileLoad("t.dat", m.type)), m.whole) << m.built << ", then " << m.tools;
+        for (size_t length = 0; m.whole && length < bytes.size(); length += 1 + bytes.size() / cuts)
+            EXPECT_FALSE(loads(Bytes(bytes.begin(), bytes.begin() + length), m.type)) << m.built << ", then " << m.tools << ", cut at " << length;
     }
-    EXPECT_FALSE(loads({'s', 'l', 'h', '.', 'A', 'L', 'L', '.', 0, 0, 0, 0}, DAT_RLE_SPRITE)) << "no objects";
-    // Sizes that lie: in a built datafile read as `type`, at the first place holding
-    // `pattern`, the `taken` bytes from `offset` on are replaced by `put`.
-    struct Lie {
-        const char *built;
-        int type;
-        Bytes pattern;
-        int offset, taken;
-        Bytes put;
+    // Datafiles made byte by byte; any that could crash the loader, or make it take more than 64 MB, is refused.
+    const Bytes dot = sprite(), glyph = word(1, 2) + word(1, 2) + Bytes{1}, after = object("ABCD", {'x'});
+    const Bytes mono = Bytes{1} + word(' ') + word(' '), colour = Bytes{8} + word('!') + word('!');
+    const Bytes font = object("FONT", word(1, 4) + colour + glyph), tall = object("FONT", word(-1, 2) + word(1, 2) + word(4096, 2) + Bytes(4096));
+    const Bytes midi = object("MIDI", word(0, 2) + times(32, word(1) + Bytes{'x'}));
+    struct Crafted {
+        const char *what;
+        std::vector<Bytes> objects;
+        int type = DAT_RLE_SPRITE;
+        bool whole = false;
     };
-    const Lie lies[] = {
-        {"DataVessa.dat", DAT_RLE_SPRITE, {0, 24, 0, 20, 0, 20}, 2, 2, {0, 10}},       // runs wider than the sprite
-        {"DataVessa.dat", DAT_RLE_SPRITE, {0, 24, 0, 20, 0, 20}, 6, 4, {0, 0, 0, 40}}, // more runs than memory
-        {"DataFont.dat", DAT_FONT, {0, 0, 0, 1, 1}, 2, 2, {0, 0}},                     // a font of no ranges
-        // A property of -1 bytes before a true one: Allegro marks its end before its memory.
-        {"DataVessa.dat", DAT_RLE_SPRITE, {'p', 'r', 'o', 'p'}, 0, 0, {'p', 'r', 'o', 'p', 'X', 'T', 'R', 'A', -1, -1, -1, -1}},
+    const Crafted crafted[] = {
+        {.what = "one sprite", .objects = {dot}},
+        {.what = "two sprites", .objects = {dot, dot}},
+        {.what = "three sprites", .objects = {dot, dot, dot}},
+        {.what = "an 8-bit sprite with alpha", .objects = {sprite({1, 0, 0}, -8), dot, dot, dot}},
+        {.what = "runs wider than the sprite", .objects = {sprite({2, 0, 0, 0}), dot, dot, dot}},
+        {.what = "more runs than the sprite's memory", .objects = {sprite({1, 0, 0, 0, 0, 0, 0, -1, 0, -1, 0}, 32), dot, dot, dot}},
+        // Allegro marks a property's end before its memory, and ends a list at a property of type DAT_END.
+        {.what = "a property of -1 bytes", .objects = {Bytes{'p', 'r', 'o', 'p'} + word('X') + word(-1) + dot, dot, dot, dot}},
+        {.what = "a property of type DAT_END", .objects = {Bytes{'p', 'r', 'o', 'p'} + word(DAT_END) + word(1) + Bytes{'x'} + dot, dot, dot, dot}},
+        {.what = "an object of type DAT_END", .objects = {dot, dot, dot, dot, object("\xff\xff\xff\xff", {})}},
+        {.what = "a packed object that copies bytes never set", .objects = {dot, dot, dot, dot, object("DATA", Bytes(3), {0, -6, -16})}},
+        // Proportional fonts, packed so that the loader, which finds no end after a back-reference, reads on into the next object.
+        {.what = "a packed font whose last copy runs past its end", .objects = {dot, dot, dot, dot, object("FONT", Bytes(7), Bytes{-65} + word(-1, 2) + word(1, 2) + word(1, 2) + Bytes{0, 15}), after}},
+        {.what = "a packed font that ends on a copy", .objects = {dot, dot, dot, dot, object("FONT", Bytes(7), Bytes{15} + word(-1, 2) + word(1, 2) + Bytes{-16, -16}), after}},
+        {.what = "a font of no ranges", .objects = {object("FONT", word(0, 4)), font, font, font}, .type = DAT_FONT},
+        {.what = "a font of mono and colour ranges", .objects = {object("FONT", word(2, 4) + mono + glyph + colour + glyph), font, font, font}, .type = DAT_FONT},
+        {.what = "a mono glyph of no width", .objects = {object("FONT", word(1, 4) + mono + word(0, 2) + word(1, 2)), font, font, font}, .type = DAT_FONT},
+        // Allegro pads each to 224 glyphs as tall as its tallest: 70 MB.
+        {.what = "five fonts of one glyph 4096 pixels tall", .objects = {tall, tall, tall, tall, tall}, .type = DAT_FONT},
+        // Small records the loader allocates apart, 70 MB of them.
+        {.what = "400,000 one-pixel glyphs", .objects = {object("FONT", word(1, 4) + Bytes{8} + word(0) + word(399999) + times(400000, glyph)), font, font, font}, .type = DAT_FONT},
+        {.what = "40,000 MIDI tunes of 32 tracks", .objects = {dot, dot, dot, dot, object("FILE", word(40000) + times(40000, midi))}},
     };
-    for (const auto &[built, type, pattern, offset, taken, put] : lies) {
-        Bytes bytes = readFile(VOK_RUN_DIR "/Gfx/" + std::string(built));
-        const auto at = std::search(bytes.begin(), bytes.end(), pattern.begin(), pattern.end()) + offset;
-        bytes.insert(bytes.erase(at, at + taken), put.begin(), put.end());
-        EXPECT_FALSE(loads(bytes, type)) << built << " at " << offset;
+    for (const Crafted &c : crafted) {
+        Bytes bytes = Bytes{'s', 'l', 'h', '.', 'A', 'L', 'L', '.'} + word(c.objects.size());
+        for (const Bytes &object : c.objects)
+            bytes = bytes + object;
+        EXPECT_EQ(loads(bytes, c.type), c.whole) << c.what;
     }
-    // A fifth object, packed, whose unpacking copies window bytes Allegro never set.
-    Bytes chance = readFile(VOK_RUN_DIR "/Gfx/DataVessa.dat");
-    chance[11] = 5;
-    const Bytes object = {'D', 'A', 'T', 'A', 0, 0, 0, 3, '\xff', '\xff', '\xff', '\xfd', 0, '\xfa', '\xf0'};
-    chance.insert(chance.end(), object.begin(), object.end());
-    EXPECT_FALSE(loads(chance, DAT_RLE_SPRITE)) << "a packed object that copies bytes never set";
 }
 
 // Linear RGB as each vision sees it: normal, then protanopia, deuteranopia and tritanopia as modelled by
