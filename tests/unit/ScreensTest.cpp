@@ -85,6 +85,12 @@ TEST(Session, ThroughEveryMenuToAGameAndExit)
         SCOPED_TRACE(testing::Message() << "title " << shot);
         expectRows(shots[shot], comicMedium, {"Start.Game", "Options", "Highscores", "Exit"}, 160, 80, item);
     }
+    // Once Move.Left took A, each row shows its own key.
+    std::vector<std::string> options = {"Sound: Off"};
+    for (auto [label, code] : {std::pair{"Move.Left: ", KEY_A}, {"Move.Right: ", KEY_RIGHT}, {"Rotate.Left: ", KEY_Z},
+                               {"Rotate.Right: ", KEY_X}, {"Fall.Down: ", KEY_DOWN}, {"Pause.Game: ", KEY_SPACE}})
+        options.push_back(label + std::string(scancode_to_name(code)));
+    expectRows(shots[9], comicSmall, options, 165, 30, 1);
     std::vector<std::string> rows;
     for (int score : scores)
         rows.push_back(std::to_string(score));
