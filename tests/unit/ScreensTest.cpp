@@ -115,7 +115,8 @@ TEST(Playfield, FrameOpenAtTheTopMiddleThenStackPieceAndScore)
     BITMAP *target = create_bitmap(640, 480);
     clear_bitmap(target);
     collisionDrawAll(target, game.board);
-    EXPECT_EQ(std::pair(getpixel(dblbuffer, 159, 39), getpixel(dblbuffer, 320, 39)), std::pair(white, 0)) << "the frame on the buffer";
+    // The frame goes on the buffer: a wall, the top's left part, its open middle.
+    EXPECT_EQ(std::tuple(getpixel(dblbuffer, 159, 300), getpixel(dblbuffer, 240, 40), getpixel(dblbuffer, 320, 40)), std::tuple(white, white, 0));
     // (x, y, colour seen there, `none` for no block): blocks, one over the frame, the piece over a block, an empty cell.
     const int none = -1;
     const int cells[][3] = {
