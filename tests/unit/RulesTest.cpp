@@ -197,7 +197,7 @@ static const int states[7][4][8] = {
     {{0, 0, 1, 0, 2, 0, 3, 0}, {1, -1, 1, 0, 1, 1, 1, 2}, {2, 0, 1, 0, 0, 0, -1, 0}, {1, 1, 1, 0, 1, -1, 1, -2}},
 };
 
-TEST(PieceTurns, EveryStateMatchesTheTableAndOppositeTurnsUndoEachOther)
+TEST(PieceTurns, EveryStateMatchesTheTableTurningEitherWay)
 {
     resetGame();
     for (int type = 0; type < 7; type++) {
