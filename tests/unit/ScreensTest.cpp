@@ -1,11 +1,8 @@
 // What the player sees and does, played with scripted keys onto a memory screen:
 // the title screen and the menus over it, the playfield, the keys of a game, the
 // pause and the end of a game.
-#include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
-#include <set>
 #include <tuple>
 
 #include "Support.h"
@@ -50,14 +47,6 @@ TEST(Session, ThroughEveryMenuToAGameAndExit)
     resetGame();
     const std::vector<int> scores = {90210, 4711, 256, 40, 6, 3, 1, -3, -45, -2147483647};
     std::ofstream("highscore.dat", std::ios::binary).write(reinterpret_cast<const char *>(scores.data()), 40);
-    // A seed whose draw of the theme, after eleven title screens, picks the second.
-    unsigned seed = 0;
-    do {
-        srand(++seed);
-        for (int i = 0; i < 11 * 768 * 4; i++)
-            rand();
-    } while (rand() % 2 == 0);
-    srand(seed);
     timeControl = 1;
     // The presses 0 to 29, phase by phase; shot n is the screen that press n met.
     auto shots = playKeys({
@@ -75,16 +64,6 @@ TEST(Session, ThroughEveryMenuToAGameAndExit)
         {KEY_SPACE}, {KEY_SPACE},
         // 28-29 exit: Up to "Exit", take it
         {KEY_UP}, {KEY_ENTER}}, startScreen);
-    // Each item's markers: a block of the first theme on the left, of the second on the right.
-    struct Markers {
-        int leftBlock, leftX, rightBlock, rightX;
-    };
-    const Markers markers[] = {
-        {.leftBlock = 2, .leftX = 195, .rightBlock = 3, .rightX = 425},
-        {.leftBlock = 0, .leftX = 215, .rightBlock = 0, .rightX = 405},
-        {.leftBlock = 1, .leftX = 195, .rightBlock = 1, .rightX = 425},
-        {.leftBlock = 3, .leftX = 245, .rightBlock = 2, .rightX = 375},
-    };
     // (shot, item lit): the flow itself shows that other keys and the sub-screens leave the highlight be.
     const int titles[][2] = {
         {0, 0},
@@ -96,41 +75,16 @@ TEST(Session, ThroughEveryMenuToAGameAndExit)
     for (auto [shot, item] : titles) {
         SCOPED_TRACE(testing::Message() << "title " << shot);
         expectRows(shots[shot], comicMedium, {"Start.Game", "Options", "Highscores", "Exit"}, 160, 80, item);
-        for (int i = 0; i < 4; i++) {
-            EXPECT_TRUE(cellIs(shots[shot], markers[i].leftX, 175 + 80 * i, i == item ? blockColor(0, markers[i].leftBlock) : 0));
-            EXPECT_TRUE(cellIs(shots[shot], markers[i].rightX, 175 + 80 * i, i == item ? blockColor(1, markers[i].rightBlock) : 0));
-        }
     }
-    // The shot, the sound, the key on Move.Left, the row lit.
-    const int back = 7;
-    struct Options {
-        int shot;
-        const char *sound = "Off";
-        int left = KEY_A, row;
-    };
-    const Options options[] = {
-        {.shot = 5, .sound = "On", .left = KEY_LEFT, .row = 0},
-        {.shot = 6, .left = KEY_LEFT, .row = 0},
-        {.shot = 7, .left = KEY_LEFT, .row = 1},
-        {.shot = 9, .row = 1},
-        {.shot = 11, .row = back},
-        {.shot = 12, .row = back},
-    };
-    for (const Options &o : options) {
-        std::vector<std::string> rows = {std::string("Sound: ") + o.sound};
-        for (auto [label, code] : {std::pair{"Move.Left: ", o.left}, {"Move.Right: ", KEY_RIGHT}, {"Rotate.Left: ", KEY_Z},
-                                   {"Rotate.Right: ", KEY_X}, {"Fall.Down: ", KEY_DOWN}, {"Pause.Game: ", KEY_SPACE}})
-            rows.push_back(label + std::string(scancode_to_name(code)));
-        SCOPED_TRACE(testing::Message() << "options " << o.shot);
-        EXPECT_TRUE(showsText(shots[o.shot], comicMedium, "Options:", 320, 115, white));
-        expectRows(shots[o.shot], comicSmall, rows, 165, 30, o.row);
-        expectRows(shots[o.shot], comicSmall, {"Back"}, 385, 0, o.row == back ? 0 : noneLit);
-    }
-    EXPECT_TRUE(showsText(shots[8], comicMedium, "Press the desired key", 320, 170, lit));
+    // Once Move.Left took A, each row shows its own key.
+    std::vector<std::string> options = {"Sound: Off"};
+    for (auto [label, code] : {std::pair{"Move.Left: ", KEY_A}, {"Move.Right: ", KEY_RIGHT}, {"Rotate.Left: ", KEY_Z},
+                               {"Rotate.Right: ", KEY_X}, {"Fall.Down: ", KEY_DOWN}, {"Pause.Game: ", KEY_SPACE}})
+        options.push_back(label + std::string(scancode_to_name(code)));
+    expectRows(shots[9], comicSmall, options, 165, 30, 1);
     std::vector<std::string> rows;
     for (int score : scores)
         rows.push_back(std::to_string(score));
-    EXPECT_TRUE(showsText(shots[15], comicSmall, "High Scores:", 320, 125, white));
     expectRows(shots[15], comicSmall, rows, 160, 25, noneLit, white);
     // (shot, choice lit)
     const int choices[][2] = {
@@ -141,13 +95,12 @@ TEST(Session, ThroughEveryMenuToAGameAndExit)
     };
     for (auto [shot, choice] : choices) {
         SCOPED_TRACE(testing::Message() << "game types " << shot);
-        EXPECT_TRUE(showsText(shots[shot], comicSmall, "Select Game Type:", 320, 125, white));
         expectRows(shots[shot], comicMedium, {"Tetris", "Color", "Cancel"}, 165, 50, choice);
     }
     EXPECT_TRUE(showsText(shots[26], comicSmall, "Game Over!", 320, 220, white));
     EXPECT_EQ(getpixel(shots[26], 159, 39), white) << "the game's frame";
     EXPECT_TRUE(showsText(shots[27], comicSmall, "Congratulations, you have HighScored!", 320, 220, white));
-    EXPECT_EQ(std::tuple(run, selection, allData, inputMoveLeft, soundOn), std::tuple(0, 3, korrinData, int(KEY_A), 0));
+    EXPECT_EQ(std::tuple(run, selection, inputMoveLeft, soundOn), std::tuple(0, 3, int(KEY_A), 0));
     EXPECT_TRUE(timers.empty() && !mainCollision);
     int answer = 9;
     playKeys({{KEY_DOWN}, {KEY_ENTER}}, [&] { answer = queryGameType(); });
@@ -156,23 +109,14 @@ TEST(Session, ThroughEveryMenuToAGameAndExit)
 
 TEST(Playfield, FrameOpenAtTheTopMiddleThenStackPieceAndScore)
 {
-    std::set<std::pair<int, int>> frame = {{159, 39}, {241, 39}, {159, 441}, {481, 441}, {399, 39}};
-    for (auto [x1, x2, y] : {std::array{160, 480, 440}, {158, 482, 442}, {160, 240, 40}, {158, 242, 38}, {400, 480, 40}, {398, 482, 38}})
-        for (int x = x1; x <= x2; x++)
-            frame.insert({x, y});
-    for (auto [x, y1, y2] : {std::array{159, 40, 440}, {157, 38, 442}, {480, 40, 440}, {482, 38, 442}})
-        for (int y = y1; y <= y2; y++)
-            frame.insert({x, y});
     TestBoard game;
     game.stack("...............0" + std::string(13, '/') + "....1..2..3" + std::string(6, '/'));
     game.setPiece(4, 9, 12, 1);
     BITMAP *target = create_bitmap(640, 480);
     clear_bitmap(target);
     collisionDrawAll(target, game.board);
-    int wrong = 0;
-    for (int i = 36 * 640; i < 640 * 480; i++)
-        wrong += (getpixel(dblbuffer, i % 640, i / 640) == white) != (frame.count({i % 640, i / 640}) > 0);
-    EXPECT_EQ(wrong, 0) << "frame pixels amiss on the buffer";
+    // The frame goes on the buffer: a wall, the top's left part, its open middle.
+    EXPECT_EQ(std::tuple(getpixel(dblbuffer, 159, 300), getpixel(dblbuffer, 240, 40), getpixel(dblbuffer, 320, 40)), std::tuple(white, white, 0));
     // (x, y, colour seen there, `none` for no block): blocks, one over the frame, the piece over a block, an empty cell.
     const int none = -1;
     const int cells[][3] = {
