@@ -32,7 +32,11 @@ static bool soundWriteWav(const std::string &path, const std::vector<int16_t> &p
 {
     const uint32_t dataSize = static_cast<uint32_t>(pcm.size() * 2);
     std::vector<uint8_t> out;
-    auto putTag = [&out](const char *tag) { out.insert(out.end(), tag, tag + 4); };
+    // Byte by byte: GCC 12 at -O3 takes a range insert of four bytes for an overflow.
+    auto putTag = [&out](const char *tag) {
+        for (int i = 0; i < 4; i++)
+            out.push_back(uint8_t(tag[i]));
+    };
     auto put16 = [&out](uint32_t v) { out.insert(out.end(), {uint8_t(v & 0xff), uint8_t((v >> 8) & 0xff)}); };
     auto put32 = [&put16](uint32_t v) {
         put16(v & 0xffff);
