@@ -40,8 +40,7 @@ shows() {
 # crop X Y W H OPERATION...: what ImageMagick says of that rectangle of the window.
 crop() { convert "$folder/shot.png" -crop "$3x$4+$1+$2" +repage "${@:5}" info:; }
 count() { crop "${@:2}" -transparent "$1" -alpha extract -format '%[fx:round((1-mean)*w*h)]'; }
-inkHeight() { crop "${@:2}" -fill black +opaque "$1" -trim -format %h; }
-pieceLeft() { crop 160 41 320 399 -trim -format %X 2>/dev/null; }
+differ() { compare -metric AE "$1" "$2" null: 2>&1; }
 
 # Item N of the title menu lit, with its left marker beside it.
 itemLit() {
@@ -60,7 +59,7 @@ pressUntil() {
     press $keys
     waitFor "$what" "$@"
 }
-unchanged() { [ "$(compare -metric AE "$folder/shot.png" "$folder/before.png" null: 2>&1)" = 0 ]; }
+unchanged() { [ "$(differ "$folder/shot.png" "$folder/before.png")" = 0 ]; }
 gone() { ! kill -0 "$gamePid" 2>/dev/null; }
 
 # Notes in $folder/messages and closes the game's boxes, " (open)" if over its window, till its title or end.
