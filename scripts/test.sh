@@ -12,12 +12,11 @@ build() {
     cmake --build "$1" -j"$(nproc)" ${2:+--target $2}
 }
 
-build build-test ""
-ctest --test-dir build-test --output-on-failure
-build build-asan "unitTests vessa-or-korrin vokFixedTime" -DCMAKE_BUILD_TYPE=Debug -DVOK_SANITIZE=address
-ctest --test-dir build-asan -L "unit|e2e" --output-on-failure
-build build-tsan timerTests -DCMAKE_BUILD_TYPE=Debug -DVOK_SANITIZE=thread
-ctest --test-dir build-tsan -L timer --output-on-failure
+# check DIR TARGETS LABELS [CMAKE OPTION...]: built, then its tests of those labels run.
+check() { build "$1" "$2" "${@:4}" && ctest --test-dir "$1" -L "$3" --output-on-failure; }
+check build-test "" .
+check build-asan "unitTests vessa-or-korrin vokFixedTime" "unit|e2e" -DCMAKE_BUILD_TYPE=Debug -DVOK_SANITIZE=address
+check build-tsan timerTests timer -DCMAKE_BUILD_TYPE=Debug -DVOK_SANITIZE=thread
 CC=clang CXX=clang++ build build-fuzz datafileFuzz -DVOK_FUZZ=ON -DBUILD_TESTING=OFF
 # The fuzzer starts from the game's own datafiles; what it finds goes to a corpus of its own.
 (cd build-fuzz && mkdir -p corpus && tests/fuzz/datafileFuzz -max_total_time=60 corpus run/Gfx 2>&1 | tail -n 1)

@@ -16,6 +16,7 @@ startsWith() {
     [[ "$said" == $2 ]] || fail "after \"$1\": \"$said\""
     if [ "$3" -eq 0 ]; then
         [ "$(xdotool getwindowgeometry "$window" | grep -o '[0-9]*x[0-9]*')" = 640x480 ] || fail "the window's size"
+        [ "$(inkHeight red 141 11 358 88)" -gt "$(inkHeight "$lit" 171 150 299 60)" ] || fail "the title's font"
         titles+=("$folder/shot.png")
         takeExit
     else
@@ -24,22 +25,17 @@ startsWith() {
 }
 
 sounds="file could not be found. Reinstall the game to have proper sounds. (open)"
-korrin="Error, DataKorrin.dat file could not be found. Reinstall the game. (open)"
-vessa="Error, DataVessa.dat file could not be found. Reinstall the game. (open)"
-fonts="Error, DataFont.dat file could not be found. Please reinstall the game. (open)"
-noDisplay="Error: no display or keyboard to play on"
 titles=()
 startsWith "" "" 0
 startsWith "rm Sfx/*.wav" "Error, blockFall.wav $sounds"$'\n'"Error, blockKilled.wav $sounds" 0
 startsWith "printf '[sound]\ndigi_card = ALSA\nalsa_device = none\n' >allegro.cfg" \
     "Sound Error: ?*"$'\n'"Game will keep running" 0 VOK_FIXED_TIME=2000000
-startsWith "rm Gfx/DataKorrin.dat" "$korrin" 1
-startsWith "rm Gfx/DataVessa.dat" "$vessa" 1
-startsWith "rm Gfx/DataFont.dat" "$fonts" 1
-startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" "Error, blockKilled.wav $sounds"$'\n'"$fonts" 1
-startsWith "" "$noDisplay" 1 DISPLAY=
+startsWith "rm Gfx/DataKorrin.dat" "Error, DataKorrin.dat file could not be found. Reinstall the game. (open)" 1
+startsWith "rm Gfx/DataVessa.dat" "Error, DataVessa.dat file could not be found. Reinstall the game. (open)" 1
+startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" \
+    "Error, blockKilled.wav $sounds"$'\n'"Error, DataFont.dat file could not be found. Please reinstall the game. (open)" 1
 # Settings that ask for no system at all: with no system, no box either.
-startsWith "printf '[system]\nsystem = NONE\n' >allegro.cfg" "$noDisplay" 1
+startsWith "printf '[system]\nsystem = NONE\n' >allegro.cfg" "Error: no display or keyboard to play on" 1
 # The title's scatter follows the start time alone.
 [ "$(differ "${titles[0]}" "${titles[1]}")" = 0 ] || fail "one start time, two scatters"
 [ "$(differ "${titles[0]}" "${titles[2]}")" -gt 10000 ] || fail "two start times, one scatter"
