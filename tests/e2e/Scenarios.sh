@@ -15,7 +15,8 @@ startsWith() {
     [ -n "$said" ] || said=$(grep -v '^ALSA' "$folder/out")
     [[ "$said" == $2 ]] || fail "after \"$1\": \"$said\""
     if [ "$3" -eq 0 ]; then
-        [ "$(xdotool getwindowgeometry "$window" | grep -o '[0-9]*x[0-9]*')" = 640x480 ] || fail "the window's size"
+        [ "$(xdotool getwindowname "$window") $(xdotool getwindowgeometry "$window" | grep -o '[0-9]*x[0-9]*')" = \
+            "Vessa Or Korrin 640x480" ] || fail "the window's name or size"
         [ "$(inkHeight red 141 11 358 88)" -gt "$(inkHeight "$lit" 171 150 299 60)" ] || fail "the title's font"
         titles+=("$folder/shot.png")
         takeExit
@@ -25,7 +26,6 @@ startsWith() {
 }
 
 sounds="file could not be found. Reinstall the game to have proper sounds. (open)"
-titles=()
 startsWith "" "" 0
 startsWith "rm Sfx/*.wav" "Error, blockFall.wav $sounds"$'\n'"Error, blockKilled.wav $sounds" 0
 startsWith "printf '[sound]\ndigi_card = ALSA\nalsa_device = none\n' >allegro.cfg" \
