@@ -41,15 +41,9 @@ shows() {
 crop() { convert "$folder/shot.png" -crop "$3x$4+$1+$2" +repage "${@:5}" info:; }
 count() { crop "${@:2}" -transparent "$1" -alpha extract -format '%[fx:round((1-mean)*w*h)]'; }
 inkHeight() { crop "${@:2}" -fill black +opaque "$1" -trim -format %h; }
-pieceLeft() { crop 160 41 320 399 -trim -format %X 2>/dev/null; }
-
-# Item N of the title menu lit, with its left marker beside it.
-itemLit() {
-    local markerX=(195 215 195 245)
-    [ "$(count "$lit" 171 $((160 + 80 * $1)) 299 45)" -gt 0 ] && [ "$(count black "${markerX[$1]}" $((175 + 80 * $1)) 20 20)" -lt 400 ]
-}
-# A message on its black band: white in the middle, and further out for the long one.
-message() { [ "$(count white 260 222 120 18)" -gt 20 ] && [ "$(count white 180 222 40 18)" -$1 0 ]; }
+differ() { compare -metric AE "$1" "$2" null: 2>&1; }
+# Item N of the title menu lit.
+itemLit() { [ "$(count "$lit" 171 $((160 + 80 * $1)) 299 45)" -gt 0 ]; }
 
 press() { timeout 5 xdotool windowfocus --sync "$window" >/dev/null 2>&1; xdotool keydown "$@" sleep "${hold:-0.05}" keyup "$@"; }
 
@@ -60,7 +54,7 @@ pressUntil() {
     press $keys
     waitFor "$what" "$@"
 }
-unchanged() { [ "$(compare -metric AE "$folder/shot.png" "$folder/before.png" null: 2>&1)" = 0 ]; }
+unchanged() { [ "$(differ "$folder/shot.png" "$folder/before.png")" = 0 ]; }
 gone() { ! kill -0 "$gamePid" 2>/dev/null; }
 
 # Notes in $folder/messages and closes the game's boxes, " (open)" if over its window, till its title or end.
@@ -84,17 +78,6 @@ exitCode() {
     wait "$gamePid"
     local code=$?
     [ "$code" -eq "$1" ] || fail "exit code $code $2: $(grep -v '^ALSA' "$folder/out")"
-}
-
-playFromMenu() {
-    pressUntil "the game types" Return shows eval '[ "$(count "$lit" 181 165 279 30)" -gt 0 ]'
-    pressUntil "the playfield" Return shows eval '[ "$(count white 157 38 1 405)" -eq 405 ]'
-}
-
-endGame() {
-    pressUntil '"Game Over!"' Escape shows message eq
-    pressUntil "the congratulation" space shows message gt
-    pressUntil "the menu after the game" space shows itemLit 0
 }
 
 takeExit() {
