@@ -80,6 +80,19 @@ exitCode() {
     [ "$code" -eq "$1" ] || fail "exit code $code $2: $(grep -v '^ALSA' "$folder/out")"
 }
 
+playFromMenu() {
+    pressUntil "the game types" Return shows eval '[ "$(count "$lit" 181 165 279 30)" -gt 0 ]'
+    pressUntil "the playfield" Return shows eval '[ "$(count white 157 38 1 405)" -eq 405 ]'
+}
+
+# A message on its black band: white in the middle, and further out for the long one.
+message() { [ "$(count white 260 222 120 18)" -gt 20 ] && [ "$(count white 180 222 40 18)" -$1 0 ]; }
+endGame() {
+    pressUntil '"Game Over!"' Escape shows message eq
+    pressUntil "the congratulation" space shows message gt
+    pressUntil "the menu after the game" space shows itemLit 0
+}
+
 takeExit() {
     pressUntil '"Exit"' Up shows itemLit 3
     pressUntil "the end of the game" Return gone

@@ -12,8 +12,6 @@ installed=(games/vessa-or-korrin lib/games/vessa-or-korrin/vessa-or-korrin share
 noDisplay="Error: no display or keyboard to play on"
 
 # A message on its black band: white in the middle, and further out for the long one.
-message() { [ "$(count white 260 222 120 18)" -gt 20 ] && [ "$(count white 180 222 40 18)" -$1 0 ]; }
-
 # GAME run as USER with HOME, started elsewhere: its 0 points enter a table of -1s in the player's
 # data folder, where a link left by an old install, to a folder still there, is made anew.
 playInstalled() {
@@ -26,11 +24,8 @@ playInstalled() {
     launch HOME="$home" XDG_DATA_HOME=
     readMessages
     [ -z "$(cat "$folder/messages")" ] || fail "the installed game said: $(cat "$folder/messages")"
-    pressUntil "the game types" Return shows eval '[ "$(count "$lit" 181 165 279 30)" -gt 0 ]'
-    pressUntil "the playfield" Return shows eval '[ "$(count white 157 38 1 405)" -eq 405 ]'
-    pressUntil '"Game Over!"' Escape shows message eq
-    pressUntil "the congratulation" space shows message gt
-    pressUntil "the menu after the game" space shows itemLit 0
+    playFromMenu
+    endGame
     takeExit
     [ "$(od -An -td4 -v "$data/highscore.dat" | xargs)" = "0 -1 -1 -1 -1 -1 -1 -1 -1 -1" ] || fail "scores of $home"
 }
