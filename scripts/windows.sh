@@ -36,7 +36,8 @@ fetchAllegro() {
     uri=$("${apt[@]}" --print-uris source --only-source allegro4.4 |
           grep -o "'[^']*allegro4.4_${ALLEGRO_VERSION}.orig.tar.gz'" | tr -d "'")
     [ -n "$uri" ] || { echo "Debian's allegro4.4 source is not at version $ALLEGRO_VERSION" >&2; return 1; }
-    /usr/lib/apt/apt-helper -qq download-file "$uri" "$dir/allegro.tar.gz" "SHA256:$ALLEGRO_SHA256"
+    /usr/lib/apt/apt-helper -qq -o APT::Sandbox::User=root download-file "$uri" "$dir/allegro.tar.gz" \
+        "SHA256:$ALLEGRO_SHA256"
 }
 
 # allegroPrefix: prints where the patched static library is, building it first if needed.
@@ -54,10 +55,11 @@ allegroPrefix() {
         for patch in packaging/windows/allegro-*.patch; do
             patch -s -d "$work/allegro-$ALLEGRO_VERSION" -p1 < "$patch"
         done
-        cmake -S "$work/allegro-$ALLEGRO_VERSION" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
-              -DCMAKE_INSTALL_PREFIX="$work/prefix" "${ALLEGRO_OPTIONS[@]}" >&2
-        cmake --build "$work/build" -j"$(nproc)" >&2
-        cmake --install "$work/build" >&2
+        echo "Building Allegro $ALLEGRO_VERSION for Windows into $prefix" >&2
+        { cmake -S "$work/allegro-$ALLEGRO_VERSION" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+                -DCMAKE_INSTALL_PREFIX="$work/prefix" "${ALLEGRO_OPTIONS[@]}" &&
+          cmake --build "$work/build" -j"$(nproc)" && cmake --install "$work/build"; } >"$work/log" 2>&1 ||
+            { tail -n 40 "$work/log" >&2; return 1; }
         rm -rf "$prefix"
         mv "$work/prefix" "$prefix"
         rm -rf "$work"
