@@ -132,7 +132,8 @@ void platformSleep(int microseconds)
 }
 
 // A new file in the temporary folder that others may read but neither change nor
-// take away while this handle holds it; gone once loaded.
+// take away while this handle holds it; gone once loaded. A game that died while
+// loading leaves its copy, under a name a later game may be given again.
 bool platformWithSealedCopy(const unsigned char *bytes, size_t size, const std::function<void(const char *)> &load)
 {
     static LONG copies = 0;
@@ -140,10 +141,16 @@ bool platformWithSealedCopy(const unsigned char *bytes, size_t size, const std::
     const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
     if (length == 0 || length > MAX_PATH)
         return false;
-    const std::wstring name = std::wstring(folder) + L"vessa-or-korrin-" + std::to_wstring(GetCurrentProcessId()) +
-                              L"-" + std::to_wstring(InterlockedIncrement(&copies)) + L".dat";
-    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    std::wstring name;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; attempt++) {
+        name = std::wstring(folder) + L"vessa-or-korrin-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+               std::to_wstring(InterlockedIncrement(&copies)) + L".dat";
+        file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
+            return false;
+    }
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD put = 0;
