@@ -72,13 +72,14 @@ ALLEGRO_PREFIX=$(allegroPrefix)
 [ "${1:-}" = --allegro-only ] && { echo "$ALLEGRO_PREFIX"; exit 0; }
 
 # The asset tool for this machine, so that the art is the Linux build's, byte for byte.
-cmake -S . -B build-windows/host -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build build-windows/host -j"$(nproc)" --target assetTool
-cmake -S . -B build-windows/game -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
-      -DVOK_ALLEGRO_PREFIX="$ALLEGRO_PREFIX" -DVOK_HOST_ASSET_TOOL="$PWD/build-windows/host/tools/assetTool" \
+# VOK_WINDOWS_OUT names another folder to build in than build-windows.
+out=$(realpath -m "${VOK_WINDOWS_OUT:-build-windows}")
+cmake -S . -B "$out/host" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$out/host" -j"$(nproc)" --target assetTool
+cmake -S . -B "$out/game" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
+      -DVOK_ALLEGRO_PREFIX="$ALLEGRO_PREFIX" -DVOK_HOST_ASSET_TOOL="$out/host/tools/assetTool" \
       -DBUILD_TESTING="${VOK_WINDOWS_TESTS:-OFF}" >/dev/null
-cmake --build build-windows/game -j"$(nproc)"
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
-(cd build-windows/game && cpack -B "$PWD/../packages" >/dev/null)
-cp build-windows/packages/vessa-or-korrin-*-win64.zip build-windows/packages/vessa-or-korrin-*-win64-setup.exe build-windows/
-ls -l build-windows/*.zip build-windows/*.exe
+cmake --build "$out/game" -j"$(nproc)"
+(cd "$out/game" && cpack -B "$out/packages" >/dev/null)
+cp "$out"/packages/vessa-or-korrin-*-win64{.zip,-setup.exe} "$out/"
+ls -l "$out"/vessa-or-korrin-*

@@ -96,17 +96,10 @@ static bool loaded(DATAFILE *data)
 
 TEST_F(Folder, DatafilesAndSoundsLoadFromWhatWasReadAndCheckedOnly)
 {
-    const std::string gfx = VOK_RUN_DIR "/Gfx/";
-    EXPECT_TRUE(loaded(datafileLoad((gfx + "DataVessa.dat").c_str(), DAT_RLE_SPRITE)));
-    EXPECT_TRUE(loaded(datafileLoad((gfx + "DataFont.dat").c_str(), DAT_FONT)));
-    EXPECT_FALSE(loaded(datafileLoad((gfx + "DataKorrin.dat").c_str(), DAT_FONT)));
+    // The check itself is the Linux build's; here, what Windows reads and hands to Allegro.
+    EXPECT_TRUE(loaded(datafileLoad(VOK_RUN_DIR "/Gfx/DataVessa.dat", DAT_RLE_SPRITE)));
     fs::create_directory("folder.dat");
     EXPECT_FALSE(loaded(datafileLoad("folder.dat", DAT_RLE_SPRITE)));
-    const Bytes vessa = readFile(gfx + "DataVessa.dat");
-    for (size_t length : {size_t(0), vessa.size() / 2, vessa.size() - 1})
-        EXPECT_FALSE(loaded(datafileLoadBytes(reinterpret_cast<const unsigned char *>(vessa.data()), length,
-                                              DAT_RLE_SPRITE)))
-            << length;
 
     // While Allegro reads the copy, it holds those bytes and nobody may change or remove it.
     std::string copy;
