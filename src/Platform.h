@@ -36,3 +36,6 @@ void platformSleep(int microseconds);
 // Calls `load` with the name of a file that holds exactly these bytes and that
 // nobody can change until `load` returns; false when there was no such file.
 bool platformWithSealedCopy(const unsigned char *bytes, size_t size, const std::function<void(const char *)> &load);
+// What the player should hear at start-up about the folder the game runs in, or null:
+// on Windows the game keeps its scores beside itself, where it may not write.
+const char *platformFolderWarning();

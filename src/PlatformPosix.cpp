@@ -101,6 +101,12 @@ void platformSleep(int microseconds)
     usleep(microseconds);
 }
 
+// The launcher runs the game in the player's own folder.
+const char *platformFolderWarning()
+{
+    return nullptr;
+}
+
 // A memory file, sealed against any change, named through /proc.
 bool platformWithSealedCopy(const unsigned char *bytes, size_t size, const std::function<void(const char *)> &load)
 {

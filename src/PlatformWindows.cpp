@@ -164,3 +164,17 @@ bool platformWithSealedCopy(const unsigned char *bytes, size_t size, const std::
     DeleteFileW(name.c_str());
     return sealed;
 }
+
+// A folder the player may not write (one under Program Files, say) keeps no score.
+const char *platformFolderWarning()
+{
+    const std::wstring probe = L"vessa-or-korrin-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED
+               ? "This folder cannot be written to, so your high scores will not be kept. To keep them, "
+                 "move the game's folder to one of your own, such as Documents, and start it from there."
+               : nullptr;
+}

@@ -80,6 +80,15 @@ startup() {
     startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" "Error, blockKilled.wav $sounds (open)"$'\n'"$fonts" 1
     # Allegro's own MIDI player, with no patch set to play, fails the sound's start.
     startsWith "printf '[sound]\nmidi_card = DIGI\n' >allegro.cfg" "Sound Error: ?*"$'\n'"Game will keep running" 0
+    # A folder nobody may write in, not even root: the player hears that no score is kept.
+    newFolder
+    cp -r "$work"/zip/*/. "$folder/game" && chattr +i "$folder/game" || { echo "no unwritable folder here"; return; }
+    atExit+="; chattr -i '$folder/game'"
+    startIn=$folder/game launch
+    readMessages
+    [[ "$(cat "$folder/messages")" == "This folder cannot be written to, so your high scores will not be kept. "* ]] ||
+        fail "in an unwritable folder: \"$(cat "$folder/messages")\""
+    takeExit
 }
 
 # A game whose 0 points enter a table of lower scores, in the game's folder.
