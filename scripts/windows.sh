@@ -5,7 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
+# VOK_WINDOWS_TESTS=ON builds the tests that run under Wine too.
 installMissingPackages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+[ "${VOK_WINDOWS_TESTS:-OFF}" = ON ] && installMissingPackages "${WINDOWS_TEST_PACKAGES[@]}"
 
 ALLEGRO_VERSION=4.4.3.1
 ALLEGRO_SHA256=ec19dbc9a021244582b4819b3583ee594b50141f9fcf6944a4ed8069cbf8d4d4
