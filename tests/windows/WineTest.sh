@@ -16,7 +16,7 @@ export WINEPREFIX=$work/prefix HOME=$work/home TMPDIR=$work/tmp WINEDEBUG=-all,+
 export WINEDLLOVERRIDES="mscoree,mshtml=;winepulse.drv=d"
 mkdir -p "$HOME" "$TMPDIR" "$work/zip"
 echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
-atExit='"$wineserver" -k 2>/dev/null; "$wineserver" -w'
+atExit='"$wineserver" -k 2>/dev/null; "$wineserver" -w; chattr -i "$work"/game.*/game 2>/dev/null'
 "$wine" wineboot -i >/dev/null 2>&1
 unzip -q "$build"/../vessa-or-korrin-*-win64.zip -d "$work/zip"
 
@@ -42,9 +42,8 @@ closeBox() {
     box=$(windowsNamed ' [0-9]{2,}x[0-9]{2,}$' | grep -vxF "$(windowsNamed ' 640x480$')" | head -n 1)
     text=$(grep -a 'msgbox:MSGBOX_OnInit' "$folder/out" | sed -n "$(($(wc -l <"$folder/messages") + 1))p")
     [ -n "$box" ] && [ -n "$text" ] || return
-    text=${text#*L\"}
-    text=${text%\"}
-    echo "${text%\\n}$([ -n "$(windowsNamed ' 640x480$')" ] && echo ' (open)')" >>"$folder/messages"
+    text=$(sed 's/^[^"]*"//; s/"$//; s/\\n$//' <<<"$text")
+    echo "$text$([ -n "$(windowsNamed ' 640x480$')" ] && echo ' (open)')" >>"$folder/messages"
     timeout 5 xdotool windowfocus --sync "$box" >/dev/null 2>&1
     xdotool key --window "$box" Return
     for _ in $(seq 50); do
@@ -58,11 +57,12 @@ newFolder() {
     cp -r "$work"/zip/*/. "$folder"
 }
 
-# startsWith SPOILING MESSAGES CODE: in a spoilt folder, the messages (a pattern, a line each), then the code.
+# startsWith SPOILING MESSAGES CODE [SUBFOLDER]: in a spoilt folder, or a subfolder the spoiling
+# made, the messages (a pattern, a line each), then the code.
 startsWith() {
     newFolder
     (cd "$folder" && eval "$1")
-    launch
+    startIn=$folder/${4:-.} launch
     readMessages
     [[ "$(cat "$folder/messages")" == $2 ]] || fail "after \"$1\": \"$(cat "$folder/messages")\""
     if [ "$3" -eq 0 ]; then
@@ -81,14 +81,8 @@ startup() {
     # Allegro's own MIDI player, with no patch set to play, fails the sound's start.
     startsWith "printf '[sound]\nmidi_card = DIGI\n' >allegro.cfg" "Sound Error: ?*"$'\n'"Game will keep running" 0
     # A folder nobody may write in, not even root: the player hears that no score is kept.
-    newFolder
-    cp -r "$work"/zip/*/. "$folder/game" && chattr +i "$folder/game" || { echo "no unwritable folder here"; return; }
-    atExit+="; chattr -i '$folder/game'"
-    startIn=$folder/game launch
-    readMessages
-    [[ "$(cat "$folder/messages")" == "This folder cannot be written to, so your high scores will not be kept. "* ]] ||
-        fail "in an unwritable folder: \"$(cat "$folder/messages")\""
-    takeExit
+    startsWith "mkdir game && cp -r Gfx Sfx vessa-or-korrin.exe game && chattr +i game" \
+        "This folder cannot be written to, so your high scores will not be kept. *" 0 game
 }
 
 # A game whose 0 points enter a table of lower scores, in the game's folder.
