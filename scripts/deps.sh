@@ -18,3 +18,7 @@ installMissingPackages() {
 BUILD_PACKAGES=(g++ make cmake pkg-config liballegro4-dev libfreetype-dev fonts-comic-neue file dpkg-dev)
 TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev xvfb x11-utils xdotool imagemagick procps
                clang libclang-rt-dev lintian appstream passwd)
+# The Windows build: the cross compiler, patch for Allegro, ImageMagick for the icon, the
+# installer maker; and for its tests GoogleTest's sources and Wine, with the Linux tests' X tools.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 patch imagemagick nsis)
+WINDOWS_TEST_PACKAGES=(googletest wine64 unzip e2fsprogs xvfb x11-utils xdotool)

@@ -8,13 +8,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
-
+#include "Platform.h"
 #include "SafeFile.h"
 
 namespace {
@@ -386,21 +382,12 @@ DATAFILE *datafileLoad(const char *path, int objectType)
     return safeFileRead(path, budgetBytes, bytes) ? datafileLoadBytes(bytes.data(), bytes.size(), objectType) : nullptr;
 }
 
-// Allegro loads datafiles by name alone: the checked bytes go in a memory file,
-// sealed so that nobody can change them, which the loader opens through /proc.
+// Allegro loads datafiles by name alone: it gets a copy of the checked bytes
+// that nobody can change while it reads.
 DATAFILE *datafileLoadBytes(const unsigned char *bytes, size_t size, int objectType)
 {
-    if (!datafileCheck(bytes, size, objectType))
-        return nullptr;
-    const int memory = memfd_create("datafile", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-    if (memory < 0)
-        return nullptr;
-    char name[32];
-    snprintf(name, sizeof name, "/proc/self/fd/%d", memory);
-    DATAFILE *data = write(memory, bytes, size) == static_cast<ssize_t>(size) &&
-                             fcntl(memory, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE) == 0
-                         ? load_datafile(name)
-                         : nullptr;
-    close(memory);
+    DATAFILE *data = nullptr;
+    if (datafileCheck(bytes, size, objectType))
+        platformWithSealedCopy(bytes, size, [&](const char *name) { data = load_datafile(name); });
     return data;
 }

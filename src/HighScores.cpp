@@ -3,16 +3,10 @@
 #include "HighScores.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "SafeFile.h"
+#include "Platform.h"
 
 static const char *const highScoreFile = "highscore.dat";
 static const int tableSize = 10;
@@ -25,14 +19,12 @@ static const int lockWaitMicroseconds = 2000000, lockPollMicroseconds = 5000;
 static const int openAttempts = 8;
 
 static HighScore *highScoreNewEmpty();
-static int highScoreOpen(int flags);
-static int highScoreOpenForChange(bool create, int &access, bool &made);
-static void highScoreLock(int file, int how);
-static void highScoreRead(int file, HighScore *table);
-static void highScoreWrite(int file, HighScore *table, bool made);
+static PlatformFile highScoreOpenForChange(bool create, FileAccess &access, bool &made);
+static void highScoreLock(PlatformFile file, bool exclusive);
+static void highScoreRead(PlatformFile file, HighScore *table);
+static void highScoreWrite(PlatformFile file, HighScore *table, bool made);
 static void highScoreDecode(const unsigned char *bytes, Score *score);
 static void highScoreEncode(const Score *score, unsigned char *bytes);
-static bool highScoreWriteAt(int file, const unsigned char *bytes, ssize_t count, off_t size);
 
 HighScore *newHighScore()
 {
@@ -43,24 +35,24 @@ HighScore *newHighScore()
 
 void highScoreLoad(HighScore *table)
 {
-    const int file = highScoreOpen(O_RDONLY);
-    if (file < 0)
+    const PlatformFile file = platformOpen(highScoreFile, readOnly, openGuarded);
+    if (file == noFile)
         return;
-    highScoreLock(file, LOCK_SH);
+    highScoreLock(file, false);
     highScoreRead(file, table);
-    close(file);
+    platformClose(file);
 }
 
 void highScoreSave(HighScore *table)
 {
-    int access;
+    FileAccess access;
     bool made;
-    const int file = highScoreOpenForChange(true, access, made);
-    if (file < 0)
+    const PlatformFile file = highScoreOpenForChange(true, access, made);
+    if (file == noFile)
         return;
-    if (access != O_RDONLY)
+    if (access != readOnly)
         highScoreWrite(file, table, made);
-    close(file);
+    platformClose(file);
 }
 
 void highScoreAddToPos(HighScore *table, Score *score, int position)
@@ -90,16 +82,16 @@ int highScoreAdd(HighScore *table, Score *score)
 int highScoreSaveToDisk(Score *score)
 {
     HighScore *table = highScoreNewEmpty();
-    int access;
+    FileAccess access;
     bool made;
-    const int file = highScoreOpenForChange(score->points > 0, access, made);
-    if (file >= 0 && access != O_WRONLY)
+    const PlatformFile file = highScoreOpenForChange(score->points > 0, access, made);
+    if (file != noFile && access != writeOnly)
         highScoreRead(file, table);
     const int place = highScoreAdd(table, score);
-    if (file >= 0 && place && access != O_RDONLY)
+    if (file != noFile && place && access != readOnly)
         highScoreWrite(file, table, made);
-    if (file >= 0)
-        close(file);
+    if (file != noFile)
+        platformClose(file);
     destroyHighScore(table);
     return place;
 }
@@ -121,77 +113,51 @@ static HighScore *highScoreNewEmpty()
     return table;
 }
 
-// A link in the table's place is followed only if the player or the folder's owner
-// made it, as the kernel rules in sticky folders: anyone else's could aim the
-// player's writes at files of the player's. Ruled on the link as opened, one level
-// deep, so nothing can be swapped in between.
-static int highScoreOpen(int flags)
-{
-    const int named = open(highScoreFile, O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (named < 0)
-        return -1;
-    struct stat link, folder;
-    char target[PATH_MAX];
-    ssize_t length = fstat(named, &link) == 0 ? 0 : -1;
-    if (length == 0 && S_ISLNK(link.st_mode))
-        length = link.st_uid == geteuid() || (stat(".", &folder) == 0 && link.st_uid == folder.st_uid)
-                     ? readlinkat(named, "", target, sizeof target)
-                     : -1;
-    close(named);
-    if (length < 0 || length == static_cast<ssize_t>(sizeof target)) {
-        errno = ELOOP;
-        return -1;
-    }
-    target[length] = '\0';
-    return safeFileOpen(length ? target : highScoreFile, flags | O_NOFOLLOW);
-}
-
 // Read-write, else write-only, else read-only: a file the player may not write is
 // still read. Made under the bare name, never through a link, when missing and
-// `create`; on the file another game made first, when it wins. -1 when there is no
+// `create`; on the file another game made first, when it wins. noFile when there is no
 // table. Locked, and not one that another game took away while we waited.
-static int highScoreOpenForChange(bool create, int &access, bool &made)
+static PlatformFile highScoreOpenForChange(bool create, FileAccess &access, bool &made)
 {
     for (int attempt = 0; attempt < openAttempts; attempt++) {
-        int file = -1;
-        for (int mode : {O_RDWR, O_WRONLY, O_RDONLY}) {
+        PlatformFile file = noFile;
+        for (FileAccess mode : {readWrite, writeOnly, readOnly}) {
             access = mode;
-            file = highScoreOpen(mode);
-            if (file >= 0 || errno != EACCES)
+            file = platformOpen(highScoreFile, mode, openGuarded);
+            if (file != noFile || errno != EACCES)
                 break;
         }
-        made = file < 0 && errno == ENOENT && create;
+        made = file == noFile && errno == ENOENT && create;
         if (made) {
-            access = O_RDWR;
-            file = safeFileOpen(highScoreFile, O_RDWR | O_CREAT | O_EXCL, 0666);
+            access = readWrite;
+            file = platformOpen(highScoreFile, readWrite, openCreating);
         }
-        if (file < 0 && made && errno == EEXIST)
+        if (file == noFile && made && errno == EEXIST)
             continue;
-        if (file < 0)
-            return -1;
-        highScoreLock(file, access == O_RDONLY ? LOCK_SH : LOCK_EX);
-        struct stat info;
-        if (fstat(file, &info) == 0 && info.st_nlink > 0)
+        if (file == noFile)
+            return noFile;
+        highScoreLock(file, access != readOnly);
+        if (platformNamed(file))
             return file;
-        close(file);
+        platformClose(file);
     }
-    return -1;
+    return noFile;
 }
 
 // Waits a little for the lock, then goes on without it.
-static void highScoreLock(int file, int how)
+static void highScoreLock(PlatformFile file, bool exclusive)
 {
-    for (int waited = 0; waited < lockWaitMicroseconds && flock(file, how | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    for (int waited = 0; waited < lockWaitMicroseconds && platformTryLock(file, exclusive) == 0;
          waited += lockPollMicroseconds)
-        usleep(lockPollMicroseconds);
+        platformSleep(lockPollMicroseconds);
 }
 
 // A short file fills only the entries it has whole values for; the rest keep what they held.
-static void highScoreRead(int file, HighScore *table)
+static void highScoreRead(PlatformFile file, HighScore *table)
 {
     unsigned char bytes[fileBytes];
-    const ssize_t read = pread(file, bytes, fileBytes, 0);
-    for (ssize_t i = 0; i < read / entryBytes; i++)
+    const long read = platformReadAt(file, bytes, fileBytes, 0);
+    for (long i = 0; i < read / entryBytes; i++)
         highScoreDecode(bytes + i * entryBytes, table->scores[i]);
 }
 
@@ -199,20 +165,20 @@ static void highScoreRead(int file, HighScore *table)
 // inode: the 40 bytes over its start, then cut to 40 bytes. A file made here that
 // is still empty and cannot be written whole goes again; any other that cannot
 // take them gets its old bytes back.
-static void highScoreWrite(int file, HighScore *table, bool made)
+static void highScoreWrite(PlatformFile file, HighScore *table, bool made)
 {
     unsigned char bytes[fileBytes];
     unsigned char old[fileBytes];
     for (int i = 0; i < tableSize; i++)
         highScoreEncode(table->scores[i], bytes + i * entryBytes);
-    struct stat info;
-    const ssize_t oldBytes = fstat(file, &info) == 0 ? pread(file, old, fileBytes, 0) : -1;
-    if (highScoreWriteAt(file, bytes, fileBytes, fileBytes))
+    const long long oldSize = platformSize(file);
+    const long oldBytes = oldSize >= 0 ? platformReadAt(file, old, fileBytes, 0) : -1;
+    if (platformRewrite(file, bytes, fileBytes, fileBytes))
         return;
     if (made && oldBytes == 0)
-        unlink(highScoreFile);
+        platformRemove(highScoreFile);
     else if (oldBytes >= 0)
-        highScoreWriteAt(file, old, oldBytes, info.st_size);
+        platformRewrite(file, old, oldBytes, oldSize);
 }
 
 static void highScoreDecode(const unsigned char *bytes, Score *score)
@@ -228,10 +194,4 @@ static void highScoreEncode(const Score *score, unsigned char *bytes)
     uint32_t value = static_cast<uint32_t>(score->points);
     for (int k = 0; k < entryBytes; k++)
         bytes[k] = (value >> (8 * k)) & 0xff;
-}
-
-// The bytes over the file's start, the file cut to `size`, and both on the disk.
-static bool highScoreWriteAt(int file, const unsigned char *bytes, ssize_t count, off_t size)
-{
-    return pwrite(file, bytes, count, 0) == count && ftruncate(file, size) == 0 && fsync(file) == 0;
 }

@@ -8,6 +8,7 @@
 #include "DatafileCheck.h"
 #include "HighScores.h"
 #include "Input.h"
+#include "Platform.h"
 #include "Sound.h"
 
 BITMAP *dblbuffer = nullptr;
@@ -47,6 +48,8 @@ void init()
     if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 640, 480, 0, 0) < 0)
         dieWithLibraryError();
     set_window_title("Vessa Or Korrin");
+    if (const char *warning = platformFolderWarning())
+        allegro_message("%s", warning);
     srand(time(nullptr));
 
     korrinData = loadDatafileOrDie("Gfx/DataKorrin.dat", DAT_RLE_SPRITE,

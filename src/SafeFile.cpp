@@ -1,38 +1,21 @@
-// Every open of the game's files: never waiting, since a FIFO in a file's place
-// would wait for a writer for good, and never the controlling terminal; then
-// nothing but a regular file is kept.
+// Every read of the game's art and sounds: one open, of a regular file only.
 #include "SafeFile.h"
 
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-int safeFileOpen(const char *path, int flags, mode_t mode)
-{
-    const int file = open(path, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
-    struct stat info;
-    if (file < 0 || (fstat(file, &info) == 0 && S_ISREG(info.st_mode)))
-        return file;
-    close(file);
-    errno = EINVAL;
-    return -1;
-}
+#include "Platform.h"
 
 // Read as it stood when opened: a file that shrinks meanwhile fails, one that grows is cut.
 bool safeFileRead(const char *path, long maxBytes, std::vector<unsigned char> &bytes)
 {
-    const int file = safeFileOpen(path, O_RDONLY);
-    struct stat info;
-    bool whole = file >= 0 && fstat(file, &info) == 0 && info.st_size <= maxBytes;
-    bytes.resize(whole ? info.st_size : 0);
+    const PlatformFile file = platformOpen(path, readOnly, openAny);
+    const long long size = file == noFile ? -1 : platformSize(file);
+    bool whole = size >= 0 && size <= maxBytes;
+    bytes.resize(whole ? size : 0);
     for (size_t at = 0; whole && at < bytes.size();) {
-        const ssize_t got = read(file, bytes.data() + at, bytes.size() - at);
+        const long got = platformReadAt(file, bytes.data() + at, bytes.size() - at, at);
         whole = got > 0;
         at += whole ? got : 0;
     }
-    if (file >= 0)
-        close(file);
+    if (file != noFile)
+        platformClose(file);
     return whole;
 }

@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# The Windows game under Wine, from a fresh Wine prefix in its own Xvfb: the zip's game
+# at start-up and in a whole session, its title's fixed parts against the Linux game's
+# pixels, the file tests, and the silent installer and uninstaller with a game played
+# from the installed copy. Usage: WineTest.sh WINDOWS_BUILD LINUX_GAME
+set -u
+build=$(realpath "$1") linuxGame=$(realpath "$2")
+source "$(dirname "$0")/../e2e/Drive.sh"
+eval "$(declare -f launch | sed '1s/launch/launchLinux/')"
+
+wine=$(dpkg -L wine64 | grep '/bin/wine64$\|/lib/wine/wine64$' | head -n 1)
+wineserver=$(dirname "$wine")/wineserver
+# Wine's own temporary folders go in the test's; it has no .NET, no web engine, and sound
+# through ALSA only: a null device, so that the game's sound still starts with no card here.
+export WINEPREFIX=$work/prefix HOME=$work/home TMPDIR=$work/tmp WINEDEBUG=-all,+msgbox
+export WINEDLLOVERRIDES="mscoree,mshtml=;winepulse.drv=d"
+mkdir -p "$HOME" "$TMPDIR" "$work/zip"
+echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
+atExit='"$wineserver" -k 2>/dev/null; "$wineserver" -w; chattr -i "$work"/game.*/game 2>/dev/null'
+"$wine" wineboot -i >/dev/null 2>&1
+unzip -q "$build"/../vessa-or-korrin-*-win64.zip -d "$work/zip"
+
+launch() {
+    (cd "${startIn:-$folder}" && exec env "$@" "$wine" vessa-or-korrin.exe >"$folder/out" 2>&1) &
+    gamePid=$!
+}
+
+# Its message boxes bear the game's name too; the game's window is the one of 640 x 480.
+windowsNamed() {
+    local w
+    for w in $(xdotool search --onlyvisible --name '^(Vessa Or Korrin|vessa-or-korrin)$' 2>/dev/null); do
+        xdotool getwindowgeometry "$w" 2>/dev/null | grep -Eq "$1" && echo "$w"
+    done
+}
+shows() {
+    window=$(windowsNamed ' 640x480$' | head -n 1)
+    [ -n "$window" ] && timeout 10 import -window "$window" "$folder/shot.png" 2>/dev/null && "$@"
+}
+# The box's text is in Wine's trace of message boxes, one line each in the order they came.
+closeBox() {
+    local box text
+    box=$(windowsNamed ' [0-9]{2,}x[0-9]{2,}$' | grep -vxF "$(windowsNamed ' 640x480$')" | head -n 1)
+    text=$(grep -a 'msgbox:MSGBOX_OnInit' "$folder/out" | sed -n "$(($(wc -l <"$folder/messages") + 1))p")
+    [ -n "$box" ] && [ -n "$text" ] || return
+    text=$(sed 's/^[^"]*"//; s/"$//; s/\\n$//' <<<"$text")
+    echo "$text$([ -n "$(windowsNamed ' 640x480$')" ] && echo ' (open)')" >>"$folder/messages"
+    timeout 5 xdotool windowfocus --sync "$box" >/dev/null 2>&1
+    xdotool key --window "$box" Return
+    for _ in $(seq 50); do
+        windowsNamed . | grep -qxF "$box" || return 0
+        sleep 0.1
+    done
+}
+
+newFolder() {
+    folder=$(mktemp -d "$work/game.XXXXXX")
+    cp -r "$work"/zip/*/. "$folder"
+}
+
+# startsWith SPOILING MESSAGES CODE [SUBFOLDER]: in a spoilt folder, or a subfolder the spoiling
+# made, the messages (a pattern, a line each), then the code.
+startsWith() {
+    newFolder
+    (cd "$folder" && eval "$1")
+    startIn=$folder/${4:-.} launch
+    readMessages
+    [[ "$(cat "$folder/messages")" == $2 ]] || fail "after \"$1\": \"$(cat "$folder/messages")\""
+    if [ "$3" -eq 0 ]; then
+        takeExit
+    else
+        exitCode "$3" "after \"$1\""
+    fi
+}
+
+startup() {
+    local sounds="file could not be found. Reinstall the game to have proper sounds."
+    local fonts="Error, DataFont.dat file could not be found. Please reinstall the game. (open)"
+    startsWith "" "" 0
+    startsWith "rm Gfx/DataKorrin.dat" "Error, DataKorrin.dat file could not be found. Reinstall the game. (open)" 1
+    startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" "Error, blockKilled.wav $sounds (open)"$'\n'"$fonts" 1
+    # Allegro's own MIDI player, with no patch set to play, fails the sound's start.
+    startsWith "printf '[sound]\nmidi_card = DIGI\n' >allegro.cfg" "Sound Error: ?*"$'\n'"Game will keep running" 0
+    # A folder nobody may write in, not even root: the player hears that no score is kept.
+    startsWith "mkdir game && cp -r Gfx Sfx vessa-or-korrin.exe game && chattr +i game" \
+        "This folder cannot be written to, so your high scores will not be kept. *" 0 game
+}
+
+# A game whose 0 points enter a table of lower scores, in the game's folder.
+session() {
+    local table=${startIn:-$folder}/highscore.dat
+    printf "$(printf '\\x%02x\\xff\\xff\\xff' $(seq 255 -1 246))" >"$table"
+    launch
+    readMessages
+    playFromMenu
+    local left=$(pieceLeft)
+    # A starved game may see a tap's press and release between two of its ticks, and the
+    # falling piece hides that it did not move: held for longer than a tick, not for a repeat.
+    hold=0.2 pressUntil "the piece left of where it was" Left shows eval '[ $(($(pieceLeft))) -le $((left - 20)) ]'
+    endGame
+    takeExit
+    [ "$(od -An -td4 -v "$table" | xargs)" = "0 -1 -2 -3 -4 -5 -6 -7 -8 -9" ] || fail "the table saved"
+}
+
+# Windows' C library draws other random numbers from the same seed: the panels, their
+# words and the credit bar are what both games must draw alike.
+title() {
+    local shots=()
+    for game in "$linuxGame" "$work/zip"/*/vessa-or-korrin.exe; do
+        newFolder
+        if [ "$game" = "$linuxGame" ]; then launchLinux; else launch; fi
+        readMessages
+        shots+=("$folder/shot.png")
+        takeExit
+    done
+    local part
+    for part in 361x91+140+10 301x305+170+145 581x30+30+450; do
+        [ "$(convert "${shots[0]}" "${shots[1]}" -crop "$part" +repage -metric AE -compare -format '%[distortion]' info:)" = 0 ] ||
+            fail "the title's $part differs from the Linux game's"
+    done
+}
+
+files() {
+    mkdir "$work/files"
+    (cd "$work/files" && "$wine" "$build/tests/windows/windowsFilesTests.exe" >out 2>&1) ||
+        fail "the file tests: $(grep -a -A3 'Failure\|FAILED' "$work/files/out")"
+}
+
+# Installed for the player alone, played there, and uninstalled with the scores left.
+installer() {
+    local programs=$WINEPREFIX/drive_c/users/$(id -un)/AppData
+    local installed="$programs/Local/Programs/Vessa Or Korrin"
+    local menu="$programs/Roaming/Microsoft/Windows/Start Menu/Programs/Vessa Or Korrin"
+    local key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\vessa-or-korrin'
+    "$wine" "$build"/../vessa-or-korrin-*-win64-setup.exe /S
+    [ -f "$installed/Uninstall.exe" ] && diff <(cd "$work"/zip/* && find . | sort) \
+        <(cd "$installed" && find . ! -name Uninstall.exe | sort) >/dev/null || fail "not installed as zipped"
+    [ -f "$menu/Vessa Or Korrin.lnk" ] || fail "no Start-menu entry"
+    "$wine" reg query "$key" >/dev/null 2>&1 || fail "no uninstaller registered"
+    folder=$(mktemp -d "$work/game.XXXXXX")
+    startIn=$installed session
+    "$wine" "$installed/Uninstall.exe" /S
+    # It goes on from a copy of itself, which removes it last.
+    waitFor "the uninstaller's end" eval '[ ! -e "$installed/Uninstall.exe" ]'
+    "$wineserver" -w
+    [ "$(ls "$installed")" = highscore.dat ] || fail "left after uninstalling: $(ls "$installed")"
+    [ ! -e "$menu" ] || fail "the Start-menu entry left"
+    ! "$wine" reg query "$key" >/dev/null 2>&1 || fail "the uninstaller still registered"
+}
+
+for scenario in startup "newFolder; session" title files installer; do
+    echo "$scenario"
+    eval "$scenario"
+done
