@@ -22,8 +22,7 @@ CC=clang CXX=clang++ build build-fuzz datafileFuzz -DVOK_FUZZ=ON -DBUILD_TESTING
 # The fuzzer starts from the game's own datafiles; what it finds goes to a corpus of its own.
 (cd build-fuzz && mkdir -p corpus && tests/fuzz/datafileFuzz -max_total_time=60 corpus run/Gfx 2>&1 | tail -n 1)
 bash tests/package/PackageTest.sh build-test
-# The Windows build, the same zip again from another folder, and the game, its file tests
-# and its installer under Wine.
+# The Windows build, the same zip built again from another folder, and all of it under Wine.
 VOK_WINDOWS_TESTS=ON bash scripts/windows.sh | tail -n 2
 VOK_WINDOWS_OUT=build-windows-again bash scripts/windows.sh >/dev/null
 cmp build-windows/vessa-or-korrin-*-win64.zip build-windows-again/vessa-or-korrin-*-win64.zip
