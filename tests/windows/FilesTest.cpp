@@ -53,6 +53,7 @@ TEST_F(Folder, AScoreEntersTheTableInPlaceAndGamesSavingAtOnceLoseNone)
     const std::tuple<Bytes, int, int, Bytes> cases[] = {
         {{}, 0, 0, {}},
         {{}, 40, 1, scoresFile({40})},
+        {scoresFile({77, -2, 5}, 10), 3, 2, scoresFile({77, 3, -2})},
         {scoresFile({90, 80, 70, 60, 50, 40, 30, 20, 10, 5, 9}, 44), 55, 5,
          scoresFile({90, 80, 70, 60, 55, 50, 40, 30, 20, 10})},
         {folder, 40, 1, folder},

@@ -4,8 +4,7 @@
 # session in the copy the silent installer made. Usage: WineTest.sh WINDOWS_BUILD LINUX_GAME
 set -u
 build=$(realpath "$1")
-# The Linux scenarios' helpers, and the Linux game as $game; none of their scenarios runs
-# here. They find Drive.sh beside $0.
+# The Linux scenarios' steps, running none, and the Linux game as $game; they find Drive.sh by $0.
 BASH_ARGV0=$(dirname "$0")/../e2e/Scenarios.sh
 source "$0" true "$2" "$2"
 eval "$(declare -f launch | sed '1s/launch/launchLinux/')"
