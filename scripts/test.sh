@@ -21,8 +21,7 @@ CC=clang CXX=clang++ build build-fuzz datafileFuzz -DVOK_FUZZ=ON -DBUILD_TESTING
 # From the game's datafiles and a small one of each object kind, packed and not: one change a run keeps their form.
 (cd build-fuzz && mkdir -p corpus && tests/fuzz/datafileFuzz -max_total_time=60 -mutate_depth=1 -dict=../tests/fuzz/datafile.dict corpus run/Gfx ../tests/fuzz/seeds 2>&1 | tail -n 1)
 bash tests/package/PackageTest.sh build-test
-# The Windows build, the same zip again from another folder, and the game, its file tests
-# and its installer under Wine.
+# The Windows build, the same zip built again from another folder, and all of it under Wine.
 VOK_WINDOWS_TESTS=ON bash scripts/windows.sh | tail -n 2
 VOK_WINDOWS_OUT=build-windows-again bash scripts/windows.sh >/dev/null
 cmp build-windows/vessa-or-korrin-*-win64.zip build-windows-again/vessa-or-korrin-*-win64.zip

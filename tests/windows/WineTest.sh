@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# The Windows game under Wine, from a fresh Wine prefix in its own Xvfb: the zip's game
-# at start-up and in a whole session, its title's fixed parts against the Linux game's
-# pixels, the file tests, and the silent installer and uninstaller with a game played
-# from the installed copy. Usage: WineTest.sh WINDOWS_BUILD LINUX_GAME
+# The Windows game under Wine, from a fresh Wine prefix, driven by the Linux scenarios' own
+# steps: at start-up, its title against the Linux game's pixels, the file tests, and a
+# session in the copy the silent installer made. Usage: WineTest.sh WINDOWS_BUILD LINUX_GAME
 set -u
-build=$(realpath "$1") linuxGame=$(realpath "$2")
-source "$(dirname "$0")/../e2e/Drive.sh"
+build=$(realpath "$1")
+# The Linux scenarios' steps, running none, and the Linux game as $game; they find Drive.sh by $0.
+BASH_ARGV0=$(dirname "$0")/../e2e/Scenarios.sh
+source "$0" true "$2" "$2"
 eval "$(declare -f launch | sed '1s/launch/launchLinux/')"
 
 wine=$(dpkg -L wine64 | grep '/bin/wine64$\|/lib/wine/wine64$' | head -n 1)
@@ -19,9 +20,16 @@ echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
 atExit='"$wineserver" -k 2>/dev/null; "$wineserver" -w; chattr -i "$work"/game.*/game 2>/dev/null'
 "$wine" wineboot -i >/dev/null 2>&1
 unzip -q "$build"/../vessa-or-korrin-*-win64.zip -d "$work/zip"
+# A starved game may miss a tap between two ticks: keys are held past a tick, short of a repeat.
+hold=0.2
 
+newFolder() {
+    folder=$(mktemp -d "$work/game.XXXXXX")
+    cp -r "$work"/zip/*/. "$folder"
+}
+# In $startIn if set: another folder, or one in the game's.
 launch() {
-    (cd "${startIn:-$folder}" && exec env "$@" "$wine" vessa-or-korrin.exe >"$folder/out" 2>&1) &
+    (cd "$folder" && cd "${startIn:-.}" && exec env "$@" "$wine" vessa-or-korrin.exe >"$folder/out" 2>&1) &
     gamePid=$!
 }
 
@@ -52,77 +60,34 @@ closeBox() {
     done
 }
 
-newFolder() {
-    folder=$(mktemp -d "$work/game.XXXXXX")
-    cp -r "$work"/zip/*/. "$folder"
-}
-
-# startsWith SPOILING MESSAGES CODE [SUBFOLDER]: in a spoilt folder, or a subfolder the spoiling
-# made, the messages (a pattern, a line each), then the code.
-startsWith() {
-    newFolder
-    (cd "$folder" && eval "$1")
-    startIn=$folder/${4:-.} launch
-    readMessages
-    [[ "$(cat "$folder/messages")" == $2 ]] || fail "after \"$1\": \"$(cat "$folder/messages")\""
-    if [ "$3" -eq 0 ]; then
-        takeExit
-    else
-        exitCode "$3" "after \"$1\""
-    fi
-}
-
 startup() {
     local sounds="file could not be found. Reinstall the game to have proper sounds."
     local fonts="Error, DataFont.dat file could not be found. Please reinstall the game. (open)"
-    startsWith "" "" 0
-    startsWith "rm Gfx/DataKorrin.dat" "Error, DataKorrin.dat file could not be found. Reinstall the game. (open)" 1
     startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" "Error, blockKilled.wav $sounds (open)"$'\n'"$fonts" 1
-    # Allegro's own MIDI player, with no patch set to play, fails the sound's start.
-    startsWith "printf '[sound]\nmidi_card = DIGI\n' >allegro.cfg" "Sound Error: ?*"$'\n'"Game will keep running" 0
     # A folder nobody may write in, not even root: the player hears that no score is kept.
-    startsWith "mkdir game && cp -r Gfx Sfx vessa-or-korrin.exe game && chattr +i game" \
-        "This folder cannot be written to, so your high scores will not be kept. *" 0 game
-}
-
-# A game whose 0 points enter a table of lower scores, in the game's folder.
-session() {
-    local table=${startIn:-$folder}/highscore.dat
-    printf "$(printf '\\x%02x\\xff\\xff\\xff' $(seq 255 -1 246))" >"$table"
-    launch
-    readMessages
-    playFromMenu
-    local left=$(pieceLeft)
-    # A starved game may see a tap's press and release between two of its ticks, and the
-    # falling piece hides that it did not move: held for longer than a tick, not for a repeat.
-    hold=0.2 pressUntil "the piece left of where it was" Left shows eval '[ $(($(pieceLeft))) -le $((left - 20)) ]'
-    endGame
-    takeExit
-    [ "$(od -An -td4 -v "$table" | xargs)" = "0 -1 -2 -3 -4 -5 -6 -7 -8 -9" ] || fail "the table saved"
+    startIn=game startsWith "mkdir game && cp -r Gfx Sfx vessa-or-korrin.exe game && chattr +i game" \
+        "This folder cannot be written to, so your high scores will not be kept. *" 0
 }
 
 # Windows' C library draws other random numbers from the same seed: the panels, their
 # words and the credit bar are what both games must draw alike.
 title() {
-    local shots=()
-    for game in "$linuxGame" "$work/zip"/*/vessa-or-korrin.exe; do
-        newFolder
-        if [ "$game" = "$linuxGame" ]; then launchLinux; else launch; fi
-        readMessages
-        shots+=("$folder/shot.png")
-        takeExit
-    done
-    local part
+    newFolder
+    launchLinux
+    readMessages
+    takeExit
+    local linux=$folder/shot.png part
+    startsWith "" "" 0
     for part in 361x91+140+10 301x305+170+145 581x30+30+450; do
-        [ "$(convert "${shots[0]}" "${shots[1]}" -crop "$part" +repage -metric AE -compare -format '%[distortion]' info:)" = 0 ] ||
+        [ "$(convert "$linux" "$folder/shot.png" -crop "$part" +repage -metric AE -compare -format '%[distortion]' info:)" = 0 ] ||
             fail "the title's $part differs from the Linux game's"
     done
 }
 
+# They make a folder of their own to work in.
 files() {
-    mkdir "$work/files"
-    (cd "$work/files" && "$wine" "$build/tests/windows/windowsFilesTests.exe" >out 2>&1) ||
-        fail "the file tests: $(grep -a -A3 'Failure\|FAILED' "$work/files/out")"
+    (cd "$work" && "$wine" "$build/tests/windows/windowsFilesTests.exe" >files.out 2>&1) ||
+        fail "the file tests: $(grep -a -A3 'Failure\|FAILED' "$work/files.out")"
 }
 
 # Installed for the player alone, played there, and uninstalled with the scores left.
@@ -136,8 +101,10 @@ installer() {
         <(cd "$installed" && find . ! -name Uninstall.exe | sort) >/dev/null || fail "not installed as zipped"
     [ -f "$menu/Vessa Or Korrin.lnk" ] || fail "no Start-menu entry"
     "$wine" reg query "$key" >/dev/null 2>&1 || fail "no uninstaller registered"
-    folder=$(mktemp -d "$work/game.XXXXXX")
-    startIn=$installed session
+    # The session's game is the installed one, whose folder holds the test's files till it ends.
+    newFolder() { folder=$installed; }
+    session
+    rm "$installed"/{out,messages,shot.png,before.png}
     "$wine" "$installed/Uninstall.exe" /S
     # It goes on from a copy of itself, which removes it last.
     waitFor "the uninstaller's end" eval '[ ! -e "$installed/Uninstall.exe" ]'
@@ -147,7 +114,7 @@ installer() {
     ! "$wine" reg query "$key" >/dev/null 2>&1 || fail "the uninstaller still registered"
 }
 
-for scenario in startup "newFolder; session" title files installer; do
+for scenario in startup title files installer; do
     echo "$scenario"
-    eval "$scenario"
+    "$scenario"
 done
