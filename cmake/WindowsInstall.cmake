@@ -81,16 +81,9 @@ list(PREPEND CMAKE_MODULE_PATH ${VOK_NSIS_DIR})
 # The installer is named for what it is. The files carry the last commit's time,
 # so that two builds of one commit make the same zip.
 set(packageConfig ${VOK_WINDOWS_DIR}/PackageConfig.cmake)
-file(WRITE ${packageConfig} "set(source [[${PROJECT_SOURCE_DIR}]])\n" [[
+file(WRITE ${packageConfig} "set(source [[${PROJECT_SOURCE_DIR}]])\ninclude([[${PROJECT_SOURCE_DIR}/cmake/SourceDateEpoch.cmake]])\n" [[
 if(CPACK_GENERATOR STREQUAL "NSIS")
     string(APPEND CPACK_PACKAGE_FILE_NAME -setup)
-endif()
-if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
-    execute_process(COMMAND git -C ${source} log -1 --format=%ct
-                    OUTPUT_VARIABLE time OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
-    if(time MATCHES "^[0-9]+$")
-        set(ENV{SOURCE_DATE_EPOCH} ${time})
-    endif()
 endif()
 ]])
 set(CPACK_PROJECT_CONFIG_FILE ${packageConfig})
