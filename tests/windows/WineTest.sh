@@ -8,14 +8,19 @@ source "$(dirname "$0")/../e2e/Drive.sh"
 eval "$(declare -f launch | sed '1s/launch/launchLinux/')"
 
 wine=$(dpkg -L wine64 | grep '/bin/wine64$\|/lib/wine/wine64$' | head -n 1)
-wineserver=$(dirname "$wine")/wineserver
-# Wine's own temporary folders go in the test's; it has no .NET, no web engine, and sound
+wineserver=$(dpkg -L wine64 | grep '/wineserver64$' | head -n 1)
+# Wine's prefix and home are the test's; it has no .NET, no web engine, and sound
 # through ALSA only: a null device, so that the game's sound still starts with no card here.
-export WINEPREFIX=$work/prefix HOME=$work/home TMPDIR=$work/tmp WINEDEBUG=-all,+msgbox
+export WINEPREFIX=$work/prefix HOME=$work/home WINEDEBUG=-all,+msgbox
 export WINEDLLOVERRIDES="mscoree,mshtml=;winepulse.drv=d"
-mkdir -p "$HOME" "$TMPDIR" "$work/zip"
+mkdir -p "$HOME" "$work/zip"
 echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
-atExit='"$wineserver" -k 2>/dev/null; "$wineserver" -w; chattr -i "$work"/game.*/game 2>/dev/null'
+# Debian's Wine keeps its server's socket in a folder of /tmp named for the prefix, which goes at the
+# end: Debian 13's Wine aborts with TMPDIR set at all, so it cannot be the test's.
+atExit='"$wineserver" -k 2>/dev/null; "$wineserver" -w; chattr -i "$work"/game.*/game 2>/dev/null
+    for server in /tmp/{wine-*,.wine-$(id -u)}/server-$(stat -c %D "$WINEPREFIX")-$(printf %x "$(stat -c %i "$WINEPREFIX")"); do
+        [ -d "$server" ] && rm -r "$server" && rmdir --ignore-fail-on-non-empty "${server%/*}"
+    done'
 "$wine" wineboot -i >/dev/null 2>&1
 unzip -q "$build"/../vessa-or-korrin-*-win64.zip -d "$work/zip"
 # A starved game may miss a tap between two ticks: keys are held past a tick, short of a repeat.
