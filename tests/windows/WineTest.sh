@@ -55,8 +55,9 @@ closeBox() {
     [ -n "$box" ] && [ -n "$text" ] || return
     text=$(sed 's/^[^"]*"//; s/"$//; s/\\n$//' <<<"$text")
     echo "$text$([ -n "$(windowsNamed ' 640x480$')" ] && echo ' (open)')" >>"$folder/messages"
+    # Typed into the focused box: a key sent to its window left Debian 13's Wine with a box it never closed.
     timeout 5 xdotool windowfocus --sync "$box" >/dev/null 2>&1
-    xdotool key --window "$box" Return
+    xdotool key Return
     for _ in $(seq 50); do
         windowsNamed . | grep -qxF "$box" || return 0
         sleep 0.1
