@@ -5,12 +5,12 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "Files.h"
 #include "HighScores.h"
 #include "Input.h"
 #include "MainLoop.h"
@@ -42,20 +42,3 @@ struct TestBoard {
     CollisionSystem *board;
 };
 
-// A fresh current directory named after the test, under the one the tests run in:
-// removed with all it holds at the test's end, or by the next run if the test aborts.
-struct TempDir {
-    std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::path path = previous / testing::UnitTest::GetInstance()->current_test_info()->name();
-    TempDir()
-    {
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directory(path);
-        std::filesystem::current_path(path);
-    }
-    ~TempDir()
-    {
-        std::filesystem::current_path(previous);
-        std::filesystem::remove_all(path);
-    }
-};

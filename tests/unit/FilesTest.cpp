@@ -27,26 +27,6 @@
 #include "DatafileCheck.h"
 #include "Support.h"
 
-namespace fs = std::filesystem;
-using Bytes = std::vector<char>;
-
-static Bytes scoresFile(std::vector<int> scores, size_t size = 40)
-{
-    scores.resize(12);
-    Bytes bytes(reinterpret_cast<char *>(scores.data()), reinterpret_cast<char *>(scores.data()) + 48);
-    bytes.resize(size);
-    return bytes;
-}
-
-// What stands at `path`: a file's bytes, "/" for a folder, "|" for a FIFO, or none.
-static Bytes readFile(const std::string &path)
-{
-    if (!fs::is_regular_file(path))
-        return fs::is_directory(path) ? Bytes{'/'} : fs::is_fifo(path) ? Bytes{'|'} : Bytes{};
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), {});
-}
-
 // Puts at `path` what readFile then reads there.
 static void writeFile(const std::string &path, const Bytes &bytes)
 {

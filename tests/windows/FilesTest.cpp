@@ -4,69 +4,37 @@
 #include <allegro.h>
 #include <winalleg.h>
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
-#include <tuple>
-#include <vector>
 
 #include "DatafileCheck.h"
+#include "Files.h"
 #include "HighScores.h"
 #include "Platform.h"
 
-namespace fs = std::filesystem;
-using Bytes = std::vector<char>;
-
-static Bytes scoresFile(std::vector<int> scores, size_t size = 40)
+TEST(HighScoreFile, AScoreEntersTheTableInPlaceAndGamesSavingAtOnceLoseNone)
 {
-    scores.resize(11);
-    Bytes bytes(reinterpret_cast<char *>(scores.data()), reinterpret_cast<char *>(scores.data()) + 44);
-    bytes.resize(size);
-    return bytes;
-}
-
-static Bytes readFile(const fs::path &path)
-{
-    if (fs::is_directory(path))
-        return {'/'};
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), {});
-}
-
-struct Folder : testing::Test {
-    void SetUp() override
-    {
-        fs::remove_all("files");
-        fs::create_directory("files");
-        fs::current_path("files");
-    }
-    void TearDown() override { fs::current_path(".."); }
-};
-
-TEST_F(Folder, AScoreEntersTheTableInPlaceAndGamesSavingAtOnceLoseNone)
-{
-    const Bytes folder = {'/'};
-    // (the file before: none, or "/" for a folder in its place; the score offered; its place; the file after)
-    const std::tuple<Bytes, int, int, Bytes> cases[] = {
-        {{}, 0, 0, {}},
-        {{}, 40, 1, scoresFile({40})},
-        {scoresFile({77, -2, 5}, 10), 3, 2, scoresFile({77, 3, -2})},
-        {scoresFile({90, 80, 70, 60, 50, 40, 30, 20, 10, 5, 9}, 44), 55, 5,
-         scoresFile({90, 80, 70, 60, 55, 50, 40, 30, 20, 10})},
-        {folder, 40, 1, folder},
+    TempDir folder;
+    struct Save {
+        Bytes before = {}; // none, or "/" for a folder in the table's place
+        int offered = 40, place = 1;
+        Bytes after = {};
     };
-    for (const auto &[before, offered, place, after] : cases) {
+    const Save saves[] = {
+        {.offered = 0, .place = 0},
+        {.after = scoresFile({40})},
+        {.before = scoresFile({77, -2, 5}, 10), .offered = 3, .place = 2, .after = scoresFile({77, 3, -2})},
+        {.before = scoresFile({90, 80, 70, 60, 50, 40, 30, 20, 10, 5, 9}, 44), .offered = 55, .place = 5, .after = scoresFile({90, 80, 70, 60, 55, 50, 40, 30, 20, 10})},
+        {.before = {'/'}, .after = {'/'}},
+    };
+    for (const Save &c : saves) {
         fs::remove_all("highscore.dat");
-        if (before == folder)
+        if (c.before == Bytes{'/'})
             fs::create_directory("highscore.dat");
-        else if (!before.empty())
-            std::ofstream("highscore.dat", std::ios::binary).write(before.data(), before.size());
-        Score score{offered};
-        EXPECT_EQ(highScoreSaveToDisk(&score), place) << offered;
-        EXPECT_EQ(readFile("highscore.dat"), after) << offered;
+        else if (!c.before.empty())
+            std::ofstream("highscore.dat", std::ios::binary).write(c.before.data(), c.before.size());
+        Score score{c.offered};
+        EXPECT_EQ(highScoreSaveToDisk(&score), c.place) << "row " << &c - saves;
+        EXPECT_EQ(readFile("highscore.dat"), c.after) << "row " << &c - saves;
     }
     fs::remove_all("highscore.dat");
     // Best scores first, so that none lost is made up by a later one: the best ten stay.
@@ -81,8 +49,9 @@ TEST_F(Folder, AScoreEntersTheTableInPlaceAndGamesSavingAtOnceLoseNone)
     EXPECT_EQ(readFile("highscore.dat"), scoresFile({799, 798, 797, 796, 795, 794, 793, 792, 791, 790}));
 }
 
-TEST_F(Folder, OnlyFilesAreReadAndAllegroLoadsFromACopyNobodyCanChange)
+TEST(Datafiles, OnlyFilesAreReadAndAllegroLoadsFromACopyNobodyCanChange)
 {
+    TempDir folder;
     fs::create_directory("folder.dat");
     EXPECT_EQ(datafileLoad("folder.dat", DAT_RLE_SPRITE), nullptr);
 
