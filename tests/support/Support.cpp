@@ -1,6 +1,5 @@
-// Stands in for what Allegro has no driver for without a display: the screen, the
-// keyboard (through Allegro's keyboard hooks), and, linker-wrapped, the timers,
-// the rests and the sound.
+// Stands in for what Allegro has no driver for without a display: the screen, the keyboard
+// through its hooks, and, linker-wrapped, the timers, the rests and the sound.
 #include "Support.h"
 
 #include <algorithm>
@@ -103,8 +102,8 @@ void resetGame()
             themes[i / 4][4].type = DAT_END;
             destroy_bitmap(cell);
         }
-        samples[0] = create_sample(8, 0, 22050, 100);
-        samples[1] = create_sample(8, 0, 22050, 100);
+        for (SAMPLE *&sample : samples)
+            sample = create_sample(8, 0, 22050, 100);
         fontData = load_datafile(VOK_RUN_DIR "/Gfx/DataFont.dat");
         comicSmall = static_cast<FONT *>(fontData[0].dat);
         comicMedium = static_cast<FONT *>(fontData[1].dat);

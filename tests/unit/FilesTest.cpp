@@ -1,5 +1,5 @@
-// What the game reads and writes: "highscore.dat" as found on disk, the datafiles
-// whole, cut or garbled, the built artwork, and the two sounds.
+// What the game reads and writes: "highscore.dat" as found on disk, the datafiles whole,
+// cut or garbled, the built artwork, and the two sounds.
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -38,11 +38,9 @@ static void writeFile(const std::string &path, const Bytes &bytes)
         std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
 }
 
-// Run in the saving process, once, right after its first open of "highscore.dat": what
-// another player or game does just then. The test's own opens pass through here as well.
+// What another player or game does right after the saver's first open of "highscore.dat".
 static std::function<void()> meanwhile;
-// The threads that have been refused a lock, each counted once.
-static std::atomic<int> lockWaiters;
+static std::atomic<int> lockWaiters; // threads refused a lock, each counted once
 
 extern "C" int __real_open(const char *path, int flags, ...);
 extern "C" int __wrap_open(const char *path, int flags, ...)
@@ -210,7 +208,7 @@ TEST(HighScoreFile, GamesSavingAtOnceWaitForAReaderAndAllCount)
 }
 
 // Whether the game's loading gave a datafile, which goes again at once.
-static bool loaded(DATAFILE *data)
+static bool loads(DATAFILE *data)
 {
     if (data)
         unload_datafile(data);
@@ -219,7 +217,7 @@ static bool loaded(DATAFILE *data)
 
 static bool loads(const Bytes &bytes, int type)
 {
-    return loaded(datafileLoadBytes(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), type));
+    return loads(datafileLoadBytes(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), type));
 }
 
 static Bytes operator+(Bytes bytes, const Bytes &more)
@@ -299,7 +297,7 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
             fs::copy(VOK_RUN_DIR "/Gfx/" + m.built, "t.dat");
         ASSERT_EQ(std::system(("exec >/dev/null; " + m.tools).c_str()), 0) << m.tools;
         const Bytes bytes = readFile("t.dat");
-        EXPECT_EQ(loaded(datafileLoad("t.dat", m.type)), m.whole) << m.built << ", then " << m.tools;
+        EXPECT_EQ(loads(datafileLoad("t.dat", m.type)), m.whole) << m.built << ", then " << m.tools;
         for (size_t length = 0; m.whole && length < bytes.size(); length += 1 + bytes.size() / cuts)
             EXPECT_FALSE(loads(Bytes(bytes.begin(), bytes.begin() + length), m.type)) << m.built << ", then " << m.tools << ", cut at " << length;
     }

@@ -203,10 +203,8 @@ TEST(PieceTurns, EveryStateMatchesTheTableTurningEitherWay)
     for (int type = 0; type < 7; type++) {
         TetraBlock *piece = newTetraBlock(type, 320, 40);
         // A move each way and one down: the turns must not lean on the spawn point.
-        tetraBlockMoveLeft(piece);
-        tetraBlockMoveLeft(piece);
-        tetraBlockMoveRight(piece);
-        tetraBlockMoveDown(piece);
+        for (auto move : {tetraBlockMoveLeft, tetraBlockMoveLeft, tetraBlockMoveRight, tetraBlockMoveDown})
+            move(piece);
         auto expectState = [&](int state) {
             Cells cells;
             for (int i = 0; i < 4; i++)

@@ -1,6 +1,5 @@
-// What the player sees and does, played with scripted keys onto a memory screen:
-// the title screen and the menus over it, the playfield, the keys of a game, the
-// pause and the end of a game.
+// What the player sees and does, played with scripted keys onto a memory screen: the
+// menus, the playfield, the keys of a game, its pause and its end.
 #include <cstdint>
 #include <fstream>
 #include <tuple>
@@ -65,13 +64,7 @@ TEST(Session, ThroughEveryMenuToAGameAndExit)
         // 28-29 exit: Up to "Exit", take it
         {KEY_UP}, {KEY_ENTER}}, startScreen);
     // (shot, item lit): the flow itself shows that other keys and the sub-screens leave the highlight be.
-    const int titles[][2] = {
-        {0, 0},
-        {1, 1},
-        {2, 1},
-        {17, 1},
-        {29, 3},
-    };
+    const int titles[][2] = {{0, 0}, {1, 1}, {2, 1}, {17, 1}, {29, 3}};
     for (auto [shot, item] : titles) {
         SCOPED_TRACE(testing::Message() << "title " << shot);
         expectRows(shots[shot], comicMedium, {"Start.Game", "Options", "Highscores", "Exit"}, 160, 80, item);
@@ -86,13 +79,7 @@ TEST(Session, ThroughEveryMenuToAGameAndExit)
     for (int score : scores)
         rows.push_back(std::to_string(score));
     expectRows(shots[15], comicSmall, rows, 160, 25, noneLit, white);
-    // (shot, choice lit)
-    const int choices[][2] = {
-        {20, 2},
-        {21, 0},
-        {24, 0},
-        {25, 1},
-    };
+    const int choices[][2] = {{20, 2}, {21, 0}, {24, 0}, {25, 1}}; // (shot, choice lit)
     for (auto [shot, choice] : choices) {
         SCOPED_TRACE(testing::Message() << "game types " << shot);
         expectRows(shots[shot], comicMedium, {"Tetris", "Color", "Cancel"}, 165, 50, choice);
@@ -117,15 +104,9 @@ TEST(Playfield, FrameOpenAtTheTopMiddleThenStackPieceAndScore)
     collisionDrawAll(target, game.board);
     // The frame goes on the buffer: a wall, the top's left part, its open middle.
     EXPECT_EQ(std::tuple(getpixel(dblbuffer, 159, 300), getpixel(dblbuffer, 240, 40), getpixel(dblbuffer, 320, 40)), std::tuple(white, white, 0));
-    // (x, y, colour seen there, `none` for no block): blocks, one over the frame, the piece over a block, an empty cell.
+    // (x, y, colour seen there): blocks, one over the frame, the piece over a block, an empty cell.
     const int none = -1;
-    const int cells[][3] = {
-        {240, 300, 1},
-        {300, 300, 2},
-        {460, 40, 0},
-        {360, 300, 1},
-        {260, 320, none},
-    };
+    const int cells[][3] = {{240, 300, 1}, {300, 300, 2}, {460, 40, 0}, {360, 300, 1}, {260, 320, none}};
     for (auto [x, y, color] : cells)
         EXPECT_TRUE(cellIs(target, x, y, color == none ? 0 : blockColor(0, color))) << x << ", " << y;
     EXPECT_TRUE(showsText(target, comicSmall, "Score: 0", 320, 20, white));
