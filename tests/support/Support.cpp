@@ -2,11 +2,7 @@
 // through its hooks, and, linker-wrapped, the timers, the rests and the sound.
 #include "Support.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <tuple>
 
 std::vector<const SAMPLE *> plays;
 std::vector<void (*)()> timers;

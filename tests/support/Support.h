@@ -5,8 +5,16 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+// What the tests here use of the standard library, included once for them all.
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 

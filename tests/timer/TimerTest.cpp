@@ -1,8 +1,5 @@
 // The two timer callbacks fire on other threads while the game loop spends the
 // ticks they count: no tick may be lost and no access may race.
-#include <atomic>
-#include <thread>
-
 #include "Support.h"
 
 TEST(TimerCounters, EveryLogicTickRunsOnceWhileBothCallbacksFire)

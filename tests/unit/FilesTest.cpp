@@ -1,20 +1,11 @@
 // What the game reads and writes: "highscore.dat" as found on disk, the datafiles whole,
 // cut or garbled, the built artwork, and the two sounds.
-#include <algorithm>
 #include <array>
-#include <atomic>
-#include <cerrno>
 #include <cstdarg>
 #include <climits>
 #include <cmath>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <numeric>
-#include <thread>
-#include <tuple>
 
 #include <fcntl.h>
 #include <grp.h>

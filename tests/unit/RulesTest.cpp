@@ -1,10 +1,6 @@
 // The rules of play on a real board: what the board allows a piece, what a landing
 // does, gravity, the kill rules and their points, the pieces' turns.
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <optional>
-#include <tuple>
 
 #include "Support.h"
 

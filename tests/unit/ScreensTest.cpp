@@ -1,8 +1,6 @@
 // What the player sees and does, played with scripted keys onto a memory screen: the
 // menus, the playfield, the keys of a game, its pause and its end.
 #include <cstdint>
-#include <fstream>
-#include <tuple>
 
 #include "Support.h"
 
