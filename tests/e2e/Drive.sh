@@ -1,10 +1,13 @@
-# Drives the real game in its own Xvfb: xdotool for its window and keys, ImageMagick
-# for its pixels, xmessage's command line for its message boxes.
+# Drives the real game in its own Xvfb: xdotool for its window and keys, ImageMagick for its pixels,
+# xmessage's command line for its boxes. Wine's script sets run, and its own gameWindow, findBox and dismissBox.
 
 patience=${VOK_E2E_PATIENCE:-30}
 failures=0
 work=$(mktemp -d -t vessa-or-korrin-test.XXXXXX)
 lit='rgb(4,217,158)'
+# A sanitized game exits 99 on a fault, apart from the codes it means; leaks are the in-process
+# tests' to find, since what Allegro unloads at its exit cannot be told from the game's own.
+export ASAN_OPTIONS=exitcode=99:detect_leaks=0:verify_asan_link_order=0
 
 fail() { echo "FAILED: $*" && failures=$((failures + 1)); }
 
@@ -29,12 +32,7 @@ launch() {
     gamePid=$!
 }
 # Allegro reads its configuration from $ALLEGRO or $HOME: the game's folder, not the tester's.
-# A sanitized game exits 99 on a fault, apart from the codes it means; leaks are the in-process
-# tests' to find, since what Allegro unloads at its exit cannot be told from the game's own.
-runLinux() {
-    exec env ALLEGRO="$folder" HOME="$folder" "$@" ASAN_OPTIONS=exitcode=99:detect_leaks=0:verify_asan_link_order=0 ${wrapper-} "$game"
-}
-newFolder() { folder=$(mktemp -d "$work/game.XXXXXX") && cp -r "${gameFiles[@]}" "$folder"; }
+runLinux() { exec env ALLEGRO="$folder" HOME="$folder" "$@" ${wrapper-} "$game"; }
 
 gameWindow() { xdotool search --name '^Vessa Or Korrin$' 2>/dev/null | head -n 1; }
 shows() {
@@ -83,7 +81,7 @@ dismissBox() { kill "$box" && waitFor "the box closed" eval '! kill -0 "$box" 2>
 # startsWith SPOILING MESSAGES CODE [ENV...]: in a new folder spoilt by SPOILING, the messages (a pattern, a line
 # each: its boxes, or what it printed if none), then the code; or, at the title, atTitle and then Exit.
 startsWith() {
-    newFolder && (cd "$folder" && eval "$1")
+    folder=$(mktemp -d "$work/game.XXXXXX") && cp -r "${gameFiles[@]}" "$folder" && (cd "$folder" && eval "$1")
     launch "${@:4}"
     readMessages
     local said=$(cat "$folder/messages")

@@ -4,10 +4,9 @@ set -u
 game=$(realpath "$1") fixedTime=$(realpath "$2")
 source "$(dirname "$0")/Drive.sh"
 
-gameFiles=("$(dirname "$game")"/{Gfx,Sfx})
 # At a fixed time, unless a row says otherwise.
 runFixed() { runLinux LD_PRELOAD="$fixedTime" VOK_FIXED_TIME=1000000 "$@"; }
-run=runFixed
+run=runFixed gameFiles=("$(dirname "$game")"/{Gfx,Sfx})
 atTitle() {
     [ "$(xdotool getwindowname "$window") $(xdotool getwindowgeometry "$window" | grep -o '[0-9]*x[0-9]*')" = \
         "Vessa Or Korrin 640x480" ] || fail "the window's name or size"

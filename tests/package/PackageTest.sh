@@ -16,8 +16,7 @@ noDisplay="Error: no display or keyboard to play on"
 playInstalled() {
     local game=$1 user=$2 home=$3 data=$3/.local/share/vessa-or-korrin folder=$(mktemp -d "$work/shots.XXXXXX")
     local startIn=$(mktemp -d "$work/elsewhere.XXXXXX") wrapper=${2:+setpriv --reuid=$2 --regid=$2 --init-groups}
-    mkdir -p "$data"
-    printf '\377%.0s' {1..40} >"$data/highscore.dat"
+    mkdir -p "$data" && printf '\377%.0s' {1..40} >"$data/highscore.dat"
     ln -sfn "$startIn" "$data/Gfx"
     [ -n "$user" ] && chown -R "$user:" "$home/.local"
     launch HOME="$home" XDG_DATA_HOME=

@@ -30,10 +30,8 @@ run=runWine gameFiles=("$work"/zip/*/.)
 
 # Its message boxes bear the game's name too; the game's window is the one of 640 x 480.
 windowsNamed() {
-    local w
-    for w in $(xdotool search --onlyvisible --name '^(Vessa Or Korrin|vessa-or-korrin)$' 2>/dev/null); do
-        xdotool getwindowgeometry "$w" 2>/dev/null | grep -Eq "$1" && echo "$w"
-    done
+    xdotool search --onlyvisible --name '^(Vessa Or Korrin|vessa-or-korrin)$' 2>/dev/null |
+        while read -r w; do xdotool getwindowgeometry "$w" 2>/dev/null | grep -Eq "$1" && echo "$w"; done
 }
 gameWindow() { windowsNamed ' 640x480$' | head -n 1; }
 # The box's text is in Wine's trace of message boxes, one line each in the order they came.
@@ -94,10 +92,9 @@ files() {
 
 # Installed for the player alone, played there, and uninstalled with the scores left.
 installer() {
-    local programs=$WINEPREFIX/drive_c/users/$(id -un)/AppData
+    local programs=$WINEPREFIX/drive_c/users/$(id -un)/AppData key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\vessa-or-korrin'
     local installed="$programs/Local/Programs/Vessa Or Korrin"
     local menu="$programs/Roaming/Microsoft/Windows/Start Menu/Programs/Vessa Or Korrin"
-    local key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\vessa-or-korrin'
     "$wine" "$build"/../vessa-or-korrin-*-win64-setup.exe /S
     [ -f "$installed/Uninstall.exe" ] && diff <(cd "$work"/zip/* && find . | sort) \
         <(cd "$installed" && find . ! -name Uninstall.exe | sort) >/dev/null || fail "not installed as zipped"
@@ -115,7 +112,4 @@ installer() {
     ! "$wine" reg query "$key" >/dev/null 2>&1 || fail "the uninstaller still registered"
 }
 
-for scenario in startup title files installer; do
-    echo "$scenario"
-    "$scenario"
-done
+for scenario in startup title files installer; do echo "$scenario" && "$scenario"; done
