@@ -92,9 +92,10 @@ files() {
 
 # Installed for the player alone, played there, and uninstalled with the scores left.
 installer() {
-    local programs=$WINEPREFIX/drive_c/users/$(id -un)/AppData key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\vessa-or-korrin'
+    local programs=$WINEPREFIX/drive_c/users/$(id -un)/AppData
     local installed="$programs/Local/Programs/Vessa Or Korrin"
     local menu="$programs/Roaming/Microsoft/Windows/Start Menu/Programs/Vessa Or Korrin"
+    local key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\vessa-or-korrin'
     "$wine" "$build"/../vessa-or-korrin-*-win64-setup.exe /S
     [ -f "$installed/Uninstall.exe" ] && diff <(cd "$work"/zip/* && find . | sort) \
         <(cd "$installed" && find . ! -name Uninstall.exe | sort) >/dev/null || fail "not installed as zipped"
