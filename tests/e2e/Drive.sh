@@ -79,13 +79,13 @@ findBox() {
 dismissBox() { kill "$box" && waitFor "the box closed" eval '! kill -0 "$box" 2>/dev/null'; }
 
 # startsWith SPOILING MESSAGES CODE [ENV...]: in a new folder spoilt by SPOILING, the messages (a pattern, a line
-# each: its boxes, or what it printed if none), then the code; or, at the title, atTitle and then Exit.
+# each: its boxes, or if none what it printed, marked so), then the code; or, at the title, atTitle and then Exit.
 startsWith() {
     folder=$(mktemp -d "$work/game.XXXXXX") && cp -r "${gameFiles[@]}" "$folder" && (cd "$folder" && eval "$1")
     launch "${@:4}"
     readMessages
     local said=$(cat "$folder/messages")
-    [ -n "$said" ] || said=$(grep -v '^ALSA' "$folder/out")
+    [ -n "$said" ] || said=$(grep -v '^ALSA' "$folder/out" | sed 's/^/printed: /')
     [[ "$said" == $2 ]] || fail "after \"$1\": \"$said\""
     if [ "$3" -eq 0 ]; then
         atTitle

@@ -24,7 +24,7 @@ startsWith "rm Gfx/DataVessa.dat" "Error, DataVessa.dat file could not be found.
 startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" \
     "Error, blockKilled.wav $sounds"$'\n'"Error, DataFont.dat file could not be found. Please reinstall the game. (open)" 1
 # Settings that ask for no system at all: with no system, no box either.
-startsWith "printf '[system]\nsystem = NONE\n' >allegro.cfg" "Error: no display or keyboard to play on" 1
+startsWith "printf '[system]\nsystem = NONE\n' >allegro.cfg" "printed: Error: no display or keyboard to play on" 1
 # The title's scatter follows the start time alone.
 [ "$(differ "${titles[0]}" "${titles[1]}")" = 0 ] || fail "one start time, two scatters"
 [ "$(differ "${titles[0]}" "${titles[2]}")" -gt 10000 ] || fail "two start times, one scatter"
