@@ -11,22 +11,18 @@ installed=(games/vessa-or-korrin lib/games/vessa-or-korrin/vessa-or-korrin share
     share/man/man6/vessa-or-korrin.6.gz share/metainfo/vessa-or-korrin.metainfo.xml)
 noDisplay="Error: no display or keyboard to play on"
 
-# GAME run as USER with HOME, started elsewhere: its 0 points enter a table of -1s in the player's
-# data folder, where a link left by an old install, to a folder still there, is made anew.
+# GAME run as USER with HOME, started elsewhere, says nothing: its 0 points enter a table of -1s in the
+# player's data folder, where a link left by an old install, to a folder still there, is made anew.
 playInstalled() {
-    local game=$1 user=$2 home=$3 data=$3/.local/share/vessa-or-korrin folder=$(mktemp -d "$work/shots.XXXXXX")
+    local game=$1 user=$2 home=$3 data=$3/.local/share/vessa-or-korrin
     local startIn=$(mktemp -d "$work/elsewhere.XXXXXX") wrapper=${2:+setpriv --reuid=$2 --regid=$2 --init-groups}
     mkdir -p "$data" && printf '\377%.0s' {1..40} >"$data/highscore.dat"
     ln -sfn "$startIn" "$data/Gfx"
     [ -n "$user" ] && chown -R "$user:" "$home/.local"
-    launch HOME="$home" XDG_DATA_HOME=
-    readMessages
-    [ -z "$(cat "$folder/messages")" ] || fail "the installed game said: $(cat "$folder/messages")"
-    playFromMenu
-    endGame
-    takeExit
+    startsWith "" "" 0 HOME="$home" XDG_DATA_HOME=
     [ "$(od -An -td4 -v "$data/highscore.dat" | xargs)" = "0 -1 -1 -1 -1 -1 -1 -1 -1 -1" ] || fail "scores of $home"
 }
+atTitle() { playFromMenu; endGame; }
 
 cmake --build "$build" >/dev/null
 cmake --install "$build" --prefix "$work/installed" >/dev/null && mv "$work/installed" "$work/prefix"
