@@ -34,7 +34,7 @@ launch() {
 # Allegro reads its configuration from $ALLEGRO or $HOME: the game's folder, not the tester's.
 runLinux() { exec env ALLEGRO="$folder" HOME="$folder" "$@" ${wrapper-} "$game"; }
 
-gameWindow() { xdotool search --name '^Vessa Or Korrin$' 2>/dev/null | head -n 1; }
+gameWindow() { xdotool search --onlyvisible --name '^Vessa Or Korrin$' 2>/dev/null | head -n 1; }
 shows() {
     window=$(gameWindow)
     [ -n "$window" ] && timeout 10 import -window "$window" "$folder/shot.png" 2>/dev/null && "$@"
