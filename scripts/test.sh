@@ -7,10 +7,7 @@ source scripts/deps.sh
 installMissingPackages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 # build DIR TARGETS [CMAKE OPTION...]: configured so that a test it cannot build stops it.
-build() {
-    cmake -S . -B "$1" -DVOK_REQUIRE_TESTS=ON "${@:3}" >/dev/null
-    cmake --build "$1" -j"$(nproc)" ${2:+--target $2}
-}
+build() { cmake -S . -B "$1" -DVOK_REQUIRE_TESTS=ON "${@:3}" >/dev/null && cmake --build "$1" -j"$(nproc)" ${2:+--target $2}; }
 
 # check DIR TARGETS LABELS [CMAKE OPTION...]: built, then its tests of those labels run.
 check() { build "$1" "$2" "${@:4}" && ctest --test-dir "$1" -L "$3" --output-on-failure; }

@@ -1,10 +1,13 @@
-# Drives the real game in its own Xvfb: xdotool for its window and keys, ImageMagick
-# for its pixels, xmessage's command line for its message boxes.
+# Drives the real game in its own Xvfb: xdotool for its window and keys, ImageMagick for its pixels,
+# xmessage's command line for its boxes. Wine's script sets run, and its own gameWindow, findBox and dismissBox.
 
 patience=${VOK_E2E_PATIENCE:-30}
 failures=0
 work=$(mktemp -d -t vessa-or-korrin-test.XXXXXX)
 lit='rgb(4,217,158)'
+# A sanitized game exits 99 on a fault, apart from the codes it means; leaks are the in-process
+# tests' to find, since what Allegro unloads at its exit cannot be told from the game's own.
+export ASAN_OPTIONS=exitcode=99:detect_leaks=0:verify_asan_link_order=0
 
 fail() { echo "FAILED: $*" && failures=$((failures + 1)); }
 
@@ -23,17 +26,17 @@ waitFor() {
     done
 }
 
-# Allegro reads its configuration from $ALLEGRO or $HOME: the game's folder, not the tester's.
-# A sanitized game exits 99 on a fault, apart from the codes it means; leaks are the in-process
-# tests' to find, since what Allegro unloads at its exit cannot be told from the game's own.
+# The game from $folder, or from $startIn there, as $run says: a function that execs it.
 launch() {
-    (cd "${startIn:-$folder}" && exec env ALLEGRO="$folder" HOME="$folder" "$@" \
-        ASAN_OPTIONS=exitcode=99:detect_leaks=0:verify_asan_link_order=0 ${wrapper-} "$game" >"$folder/out" 2>&1) &
+    (cd "$folder" && cd "${startIn:-.}" && ${run:-runLinux} "$@" >"$folder/out" 2>&1) &
     gamePid=$!
 }
+# Allegro reads its configuration from $ALLEGRO or $HOME: the game's folder, not the tester's.
+runLinux() { exec env ALLEGRO="$folder" HOME="$folder" "$@" ${wrapper-} "$game"; }
 
+gameWindow() { xdotool search --onlyvisible --name '^Vessa Or Korrin$' 2>/dev/null | head -n 1; }
 shows() {
-    window=$(xdotool search --name '^Vessa Or Korrin$' 2>/dev/null | head -n 1)
+    window=$(gameWindow)
     [ -n "$window" ] && timeout 10 import -window "$window" "$folder/shot.png" 2>/dev/null && "$@"
 }
 
@@ -63,15 +66,35 @@ readMessages() {
     waitFor "title, nor end of the game" eval '! closeBox && { gone || shows eval "itemLit 0 || itemLit 1"; }'
 }
 closeBox() {
-    local box args
-    box=$(pgrep -P "$gamePid" -x xmessage) || return
-    # Until its exec is done, a new process has its name but not yet its arguments.
-    mapfile -d '' args <"/proc/$box/cmdline"
-    [ ${#args[@]} -gt 0 ] || return
-    echo "${args[-1]%$'\n'}$(xdotool search --name '^Vessa Or Korrin$' >/dev/null && echo ' (open)')" >>"$folder/messages"
-    kill "$box"
-    while kill -0 "$box" 2>/dev/null; do sleep 0.02; done
+    local box text args
+    findBox || return
+    echo "$text$([ -n "$(gameWindow)" ] && echo ' (open)')" >>"$folder/messages"
+    dismissBox
 }
+# Until its exec is done, a new process has its name but not yet its arguments.
+findBox() {
+    box=$(pgrep -P "$gamePid" -x xmessage) && mapfile -d '' args <"/proc/$box/cmdline" &&
+        [ ${#args[@]} -gt 0 ] && text=${args[-1]%$'\n'}
+}
+dismissBox() { kill "$box" && waitFor "the box closed" eval '! kill -0 "$box" 2>/dev/null'; }
+
+# startsWith SPOILING MESSAGES CODE [ENV...]: in a new folder spoilt by SPOILING, the messages (a pattern, a line
+# each: its boxes, or if none what it printed, marked so), then the code; or, at the title, atTitle and then Exit.
+startsWith() {
+    folder=$(mktemp -d "$work/game.XXXXXX") && cp -r "${gameFiles[@]}" "$folder" && (cd "$folder" && eval "$1")
+    launch "${@:4}"
+    readMessages
+    local said=$(cat "$folder/messages")
+    [ -n "$said" ] || said=$(grep -v '^ALSA' "$folder/out" | sed 's/^/printed: /')
+    [[ "$said" == $2 ]] || fail "after \"$1\": \"$said\""
+    if [ "$3" -eq 0 ]; then
+        atTitle
+        takeExit
+    else
+        exitCode "$3" "after \"$1\""
+    fi
+}
+atTitle() { :; }
 
 exitCode() {
     waitFor "end of the game" gone

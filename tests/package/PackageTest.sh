@@ -11,28 +11,22 @@ installed=(games/vessa-or-korrin lib/games/vessa-or-korrin/vessa-or-korrin share
     share/man/man6/vessa-or-korrin.6.gz share/metainfo/vessa-or-korrin.metainfo.xml)
 noDisplay="Error: no display or keyboard to play on"
 
-# A message on its black band: white in the middle, and further out for the long one.
-# GAME run as USER with HOME, started elsewhere: its 0 points enter a table of -1s in the player's
-# data folder, where a link left by an old install, to a folder still there, is made anew.
+# GAME run as USER with HOME, started elsewhere, says nothing: its 0 points enter a table of -1s in the
+# player's data folder, where a link left by an old install, to a folder still there, is made anew.
 playInstalled() {
-    local game=$1 user=$2 home=$3 data=$3/.local/share/vessa-or-korrin folder=$(mktemp -d "$work/shots.XXXXXX")
+    local game=$1 user=$2 home=$3 data=$3/.local/share/vessa-or-korrin
     local startIn=$(mktemp -d "$work/elsewhere.XXXXXX") wrapper=${2:+setpriv --reuid=$2 --regid=$2 --init-groups}
-    mkdir -p "$data"
-    printf '\377%.0s' {1..40} >"$data/highscore.dat"
+    mkdir -p "$data" && printf '\377%.0s' {1..40} >"$data/highscore.dat"
     ln -sfn "$startIn" "$data/Gfx"
     [ -n "$user" ] && chown -R "$user:" "$home/.local"
-    launch HOME="$home" XDG_DATA_HOME=
-    readMessages
-    [ -z "$(cat "$folder/messages")" ] || fail "the installed game said: $(cat "$folder/messages")"
-    playFromMenu
-    endGame
-    takeExit
+    startsWith "" "" 0 HOME="$home" XDG_DATA_HOME=
     [ "$(od -An -td4 -v "$data/highscore.dat" | xargs)" = "0 -1 -1 -1 -1 -1 -1 -1 -1 -1" ] || fail "scores of $home"
 }
+atTitle() { playFromMenu; endGame; }
 
 cmake --build "$build" >/dev/null
 cmake --install "$build" --prefix "$work/installed" >/dev/null && mv "$work/installed" "$work/prefix"
-game=$work/prefix/games/vessa-or-korrin
+game=$work/prefix/games/vessa-or-korrin gameFiles=("$work/prefix/share/games/vessa-or-korrin/"{Gfx,Sfx})
 # Two starts at once (a double click) meet for certain: the first is held before its first rename while the
 # second renews the same links. Both get going, and leave nothing stray here or in the installed data.
 mkdir "$work/bin" && printf '#!/bin/sh\nmkdir "$0.held" 2>/dev/null && until [ -e "$0.go" ] || [ ! -e "$0" ]; do sleep 0.1; done\nexec /bin/mv "$@"\n' \
@@ -54,22 +48,15 @@ wait $!
 listed=$(cd "$work/prefix" && find . ! -type d ! -path "./share/lintian/*" | sed 's|^\./||' | sort | xargs)
 [ "$listed" = "${installed[*]}" ] || fail "installed files: $listed"
 # A relative HOME is refused, in a box for a desktop menu's start too.
-folder=$work
-launch HOME=home XDG_DATA_HOME=
-readMessages
-[ "$(cat "$work/messages")" = "vessa-or-korrin: HOME (home) is not an absolute path, so there is no folder for the scores" ] ||
-    fail "a relative HOME: $(cat "$work/messages")"
-exitCode 1 "from the launcher"
+startsWith "" "vessa-or-korrin: HOME (home) is not an absolute path, so there is no folder for the scores" 1 HOME=home XDG_DATA_HOME=
 # A file of the player's named Gfx stays, and is named.
 mkdir -p "$work/mine/vessa-or-korrin" && echo mine >"$work/mine/vessa-or-korrin/Gfx"
 [[ "$(env -u DISPLAY XDG_DATA_HOME="$work/mine" "$game" 2>&1)" == *": $work/mine/vessa-or-korrin/Gfx is not a link"* ]] &&
     [ "$(cat "$work/mine/vessa-or-korrin/Gfx")" = mine ] || fail "a file named Gfx"
 playInstalled "$game" "" "$work/home"
 
-if [ "$(id -u)" -ne 0 ]; then
-    echo "skipped, as root only: the Debian package built twice, linted, installed, played and purged; other users' folders"
-    exit
-fi
+[ "$(id -u)" -eq 0 ] ||
+    { echo "skipped, as root only: the Debian package built twice, linted, installed, played and purged; other users' folders"; exit; }
 rm -f "$build"/vessa-or-korrin_*.deb
 cmake --build "$build" --target package >/dev/null
 deb=$(ls "$build"/vessa-or-korrin_*.deb)

@@ -5,7 +5,6 @@
 set -u
 build=$(realpath "$1") game=$(realpath "$2")
 source "$(dirname "$0")/../e2e/Drive.sh"
-eval "$(declare -f launch | sed '1s/launch/launchLinux/')"
 
 wine=$(dpkg -L wine64 | grep '/bin/wine64$\|/lib/wine/wine64$' | head -n 1)
 wineserver=$(dpkg -L wine64 | grep '/wineserver64$' | head -n 1)
@@ -26,63 +25,33 @@ unzip -q "$build"/../vessa-or-korrin-*-win64.zip -d "$work/zip"
 # A starved game may miss a tap between two ticks: keys are held past a tick, short of a repeat.
 hold=0.2
 
-newFolder() {
-    folder=$(mktemp -d "$work/game.XXXXXX")
-    cp -r "$work"/zip/*/. "$folder"
-}
-# In $startIn if set: another folder, or one in the game's.
-launch() {
-    (cd "$folder" && cd "${startIn:-.}" && exec env "$@" "$wine" vessa-or-korrin.exe >"$folder/out" 2>&1) &
-    gamePid=$!
-}
+runWine() { exec env "$@" "$wine" vessa-or-korrin.exe; }
+run=runWine gameFiles=("$work"/zip/*/.)
 
 # Its message boxes bear the game's name too; the game's window is the one of 640 x 480.
 windowsNamed() {
-    local w
-    for w in $(xdotool search --onlyvisible --name '^(Vessa Or Korrin|vessa-or-korrin)$' 2>/dev/null); do
-        xdotool getwindowgeometry "$w" 2>/dev/null | grep -Eq "$1" && echo "$w"
-    done
+    xdotool search --onlyvisible --name '^(Vessa Or Korrin|vessa-or-korrin)$' 2>/dev/null |
+        while read -r w; do xdotool getwindowgeometry "$w" 2>/dev/null | grep -Eq "$1" && echo "$w"; done
 }
-shows() {
-    window=$(windowsNamed ' 640x480$' | head -n 1)
-    [ -n "$window" ] && timeout 10 import -window "$window" "$folder/shot.png" 2>/dev/null && "$@"
-}
+gameWindow() { windowsNamed ' 640x480$' | head -n 1; }
 # The box's text is in Wine's trace of message boxes, one line each in the order they came.
-closeBox() {
-    local box text
-    box=$(windowsNamed ' [0-9]{2,}x[0-9]{2,}$' | grep -vxF "$(windowsNamed ' 640x480$')" | head -n 1)
-    text=$(grep -a 'msgbox:MSGBOX_OnInit' "$folder/out" | sed -n "$(($(wc -l <"$folder/messages") + 1))p")
-    [ -n "$box" ] && [ -n "$text" ] || return
-    text=$(sed 's/^[^"]*"//; s/"$//; s/\\n$//' <<<"$text")
-    echo "$text$([ -n "$(windowsNamed ' 640x480$')" ] && echo ' (open)')" >>"$folder/messages"
-    # Typed into the focused box: a key sent to its window left Debian 13's Wine with a box it never closed.
+findBox() {
+    box=$(windowsNamed ' [0-9]{2,}x[0-9]{2,}$' | grep -vxF "$(gameWindow)" | head -n 1)
+    text=$(grep -a 'msgbox:MSGBOX_OnInit' "$folder/out" |
+        sed -n "$(($(wc -l <"$folder/messages") + 1))"'{s/^[^"]*"//; s/"$//; s/\\n$//; p}')
+    [ -n "$box" ] && [ -n "$text" ]
+}
+# Typed into the focused box: a key sent to its window left Debian 13's Wine with a box it never closed.
+dismissBox() {
     timeout 5 xdotool windowfocus --sync "$box" >/dev/null 2>&1
     xdotool key Return
-    for _ in $(seq 50); do
-        windowsNamed . | grep -qxF "$box" || return 0
-        sleep 0.1
-    done
-}
-
-# startsWith SPOILING MESSAGES CODE: in a spoilt copy of the zip's folder, the messages (a pattern,
-# a line each), then the code.
-startsWith() {
-    newFolder
-    (cd "$folder" && eval "$1")
-    launch
-    readMessages
-    [[ "$(cat "$folder/messages")" == $2 ]] || fail "after \"$1\": \"$(cat "$folder/messages")\""
-    if [ "$3" -eq 0 ]; then
-        takeExit
-    else
-        exitCode "$3" "after \"$1\""
-    fi
+    waitFor "the box closed" eval '! windowsNamed . | grep -qxF "$box"'
 }
 
 startup() {
-    local sounds="file could not be found. Reinstall the game to have proper sounds."
-    local fonts="Error, DataFont.dat file could not be found. Please reinstall the game. (open)"
-    startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" "Error, blockKilled.wav $sounds (open)"$'\n'"$fonts" 1
+    local sounds="file could not be found. Reinstall the game to have proper sounds. (open)"
+    startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" \
+        "Error, blockKilled.wav $sounds"$'\n'"Error, DataFont.dat file could not be found. Please reinstall the game. (open)" 1
     # A folder nobody may write in, not even root: the player hears that no score is kept.
     startIn=game startsWith "mkdir game && cp -r Gfx Sfx vessa-or-korrin.exe game && chattr +i game" \
         "This folder cannot be written to, so your high scores will not be kept. *" 0
@@ -91,10 +60,7 @@ startup() {
 # Windows' C library draws other random numbers from the same seed: the panels, their
 # words and the credit bar are what both games must draw alike.
 title() {
-    newFolder
-    launchLinux
-    readMessages
-    takeExit
+    run=runLinux startsWith "" "" 0
     local linux=$folder/shot.png part
     startsWith "" "" 0
     for part in 361x91+140+10 301x305+170+145 581x30+30+450; do
@@ -147,7 +113,4 @@ installer() {
     ! "$wine" reg query "$key" >/dev/null 2>&1 || fail "the uninstaller still registered"
 }
 
-for scenario in startup title files installer; do
-    echo "$scenario"
-    "$scenario"
-done
+for scenario in startup title files installer; do echo "$scenario" && "$scenario"; done
