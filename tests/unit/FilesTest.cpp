@@ -87,9 +87,8 @@ TEST(HighScoreFile, AScoreEntersAboveTheFirstSmallerEntryAndIsWrittenOverTheFile
     const Bytes full = scoresFile({500, 400, 300, 200, 100, 90, 80, 70, 60, 50}), some = scoresFile({30, 20, 10});
     const Bytes someWith25 = scoresFile({30, 25, 20, 10}), folder = {'/'}, fifo = {'|'};
     const uid_t other = 4242, player = 4243;
-    // In the table's place: a hard link with other.dat; the owner's symbolic link to other.dat,
-    // the saver's; the same to link.dat, another player's link to other.dat; the owner's link to
-    // other.dat, swapped for another player's link to victim.dat once the saver has opened it.
+    // In the table's place: a hard link with other.dat; the owner's symbolic link to the saver's other.dat; the same
+    // to link.dat, another's link to other.dat; the owner's link, swapped for another's to victim.dat once opened.
     enum Link { none, hard, symbolic, chained, swapped };
     struct Save {
         Bytes before = {}; // none, "/" for a folder or "|" for a FIFO in the table's place
@@ -260,8 +259,7 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
                                " && dat -a t.dat in.dat z.wav";
     // An empty sprite that packs small and would take the loader 100 MB.
     const std::string big = "convert -size 2048x2048 xc:black -type palette BMP3:z.bmp && " + add + "RLE -bpp 8 t.dat z.bmp";
-    // A built datafile copied to t.dat (or none), then Allegro's tools run on it, read as `type`.
-    // dat keeps objects sorted by name: those it adds go after the game's, or among them.
+    // A built datafile copied to t.dat (or none), then Allegro's tools on it (dat sorts objects by name), read as `type`.
     struct Made {
         std::string built = "", tools = "";
         int type = DAT_RLE_SPRITE;
@@ -336,8 +334,7 @@ TEST(Datafiles, WhateverAllegrosToolsWriteLoadsAndWhatCouldCrashTheLoaderIsRefus
     }
 }
 
-// Linear RGB as each vision sees it: normal, then protanopia, deuteranopia and tritanopia as modelled by
-// Machado, Oliveira and Fernandes (2009) at severity 1.
+// Linear RGB as each vision sees it: normal, then Machado et al. (2009)'s protanopia, deuteranopia and tritanopia at 1.
 static const double visions[4][9] = {{1, 0, 0, 0, 1, 0, 0, 0, 1},
     {0.152286, 1.052583, -0.204868, 0.114503, 0.786281, 0.099216, -0.003882, -0.048116, 1.051998},
     {0.367322, 0.860646, -0.227968, 0.280085, 0.672501, 0.047413, -0.011820, 0.042940, 0.968881},

@@ -60,8 +60,7 @@ TEST(BoardRuling, AStepIsTakenWholeOrRefusedWithNothingChanged)
     }
 }
 
-// The piece the seed's next draws make at the spawn: shape first, then a colour per block, each
-// with its own image.
+// The piece the seed's next draws make at the spawn: shape first, then a colour per block, each with its image.
 static void expectFreshPiece(const TestBoard &game, unsigned seed)
 {
     srand(seed);
@@ -95,8 +94,7 @@ TEST(BoardLanding, BlocksJoinTheStackWithTheirSoundThenTheNextPieceSpawns)
 
 TEST(BoardLanding, TheNextPieceIsTriedBeforeTheGameTypesKill)
 {
-    // A row of four spawns in the top row only, onto two blockers; they would have
-    // dropped out of its way had the full row gone first.
+    // A row of four spawns in the top row only, onto two blockers that would have dropped had the full row gone first.
     unsigned seed = 1;
     for (srand(seed); rand() % 7 != 6; srand(++seed))
         ;
@@ -181,8 +179,7 @@ TEST(KillRules, FullRowsGoWithAllAboveAndColourLinesOfFourTakeTheirGroup)
     }
 }
 
-// Cells of b0 to b3 from the spawn point, column then row, for every shape (one a
-// line) and rotation state.
+// Cells of b0 to b3 from the spawn point, column then row, for every shape (one a line) and rotation state.
 static const int states[7][4][8] = {
     {{0, 0, 1, 0, 2, 0, 2, 1}, {1, -1, 1, 0, 1, 1, 0, 1}, {2, 0, 1, 0, 0, 0, 0, -1}, {1, 1, 1, 0, 1, -1, 2, -1}},
     {{0, 1, 0, 0, 1, 0, 2, 0}, {0, -1, 1, -1, 1, 0, 1, 1}, {2, -1, 2, 0, 1, 0, 0, 0}, {2, 1, 1, 1, 1, 0, 1, -1}},

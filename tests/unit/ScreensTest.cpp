@@ -111,7 +111,6 @@ TEST(Playfield, FrameOpenAtTheTopMiddleThenStackPieceAndScore)
     destroy_bitmap(target);
 }
 
-// Runs `play` with the keys held down.
 static void holding(const Press &keys, const std::function<void()> &play)
 {
     for (int code : keys)
@@ -121,8 +120,7 @@ static void holding(const Press &keys, const std::function<void()> &play)
         key[code] = 0;
 }
 
-// Holds the keys for that many ticks: the piece moved Left or Right, turned left
-// (l) or right (r), went Down, landed (X), or did nothing (.).
+// Holds the keys for that many ticks: the piece moved Left or Right, turned l or r, went Down, landed (X) or stayed (.).
 static std::string hold(TestBoard &game, const Press &keys, size_t ticks)
 {
     std::string trace;
@@ -146,8 +144,7 @@ static std::string hold(TestBoard &game, const Press &keys, size_t ticks)
 
 TEST(GameKeys, HeldKeysRepeatOnTheirCountdownsAndTheFallKeyWaitsForRelease)
 {
-    // The column and row of a row of four, then the keys held and what the piece did; right
-    // goes before left.
+    // The column and row of a row of four, then the keys held and what the piece did; right goes before left.
     const std::tuple<int, int, std::vector<std::pair<Press, std::string>>> cases[] = {
         {6, 5, {{{KEY_LEFT}, "L....L....L"}, {{KEY_RIGHT}, "....R....R"}}},
         {6, 5, {{{KEY_LEFT, KEY_RIGHT}, "R....R"}, {{KEY_Z, KEY_X}, "r.........r"}}},
