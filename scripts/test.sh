@@ -13,7 +13,7 @@ build() { cmake -S . -B "$1" -DVOK_REQUIRE_TESTS=ON "${@:3}" >/dev/null && cmake
 check() { build "$1" "$2" "${@:4}" && ctest --test-dir "$1" -L "$3" --output-on-failure; }
 check build-test "" .
 check build-asan "unitTests vessa-or-korrin vokFixedTime" "unit|e2e" -DCMAKE_BUILD_TYPE=Debug -DVOK_SANITIZE=address
-check build-tsan timerTests timer -DCMAKE_BUILD_TYPE=Debug -DVOK_SANITIZE=thread
+check build-tsan unitTests unit -DCMAKE_BUILD_TYPE=Debug -DVOK_SANITIZE=thread
 CC=clang CXX=clang++ build build-fuzz datafileFuzz -DVOK_FUZZ=ON -DBUILD_TESTING=OFF
 # From the game's datafiles and a small one of each object kind, packed and not: one change a run keeps their form.
 (cd build-fuzz && mkdir -p corpus && tests/fuzz/datafileFuzz -max_total_time=60 -mutate_depth=1 -dict=../tests/fuzz/datafile.dict corpus run/Gfx ../tests/fuzz/seeds 2>&1 | tail -n 1)
