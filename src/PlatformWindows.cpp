@@ -54,7 +54,7 @@ PlatformFile platformOpen(const char *path, FileAccess access, FileOpening how)
         setErrno(GetLastError());
         return noFile;
     }
-    BY_HANDLE_FILE_INFORMATION info;
+    BY_HANDLE_FILE_INFORMATION info = {};
     const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
     if (GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
         !(info.dwFileAttributes & notPlain))
