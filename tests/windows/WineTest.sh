@@ -52,21 +52,21 @@ startup() {
     local sounds="file could not be found. Reinstall the game to have proper sounds. (open)"
     startsWith "rm Sfx/blockKilled.wav Gfx/DataFont.dat" \
         "Error, blockKilled.wav $sounds"$'\n'"Error, DataFont.dat file could not be found. Please reinstall the game. (open)" 1
-    atTitle() { cp "$folder/shot.png" "$work/linux.png"; }
-    run=runLinux startsWith "" "" 0
-    # Windows' C library draws other random numbers from the same seed: the panels, their words and the credit bar
-    # are what both games must draw alike.
-    atTitle() {
-        local part
-        for part in 361x91+140+10 301x305+170+145 581x30+30+450; do
-            [ "$(convert "$work/linux.png" "$folder/shot.png" -crop "$part" +repage -metric AE -compare -format '%[distortion]' info:)" = 0 ] ||
-                fail "the title's $part differs from the Linux game's"
-        done
-    }
     # A folder nobody may write in, not even root: the player hears that no score is kept.
     startIn=game startsWith "mkdir game && cp -r Gfx Sfx vessa-or-korrin.exe game && chattr +i game" \
         "This folder cannot be written to, so your high scores will not be kept. *" 0
-    atTitle() { :; }
+}
+
+# Windows' C library draws other random numbers from the same seed: the panels, their
+# words and the credit bar are what both games must draw alike.
+title() {
+    run=runLinux startsWith "" "" 0
+    local linux=$folder/shot.png part
+    startsWith "" "" 0
+    for part in 361x91+140+10 301x305+170+145 581x30+30+450; do
+        [ "$(convert "$linux" "$folder/shot.png" -crop "$part" +repage -metric AE -compare -format '%[distortion]' info:)" = 0 ] ||
+            fail "the title's $part differs from the Linux game's"
+    done
 }
 
 pieceLeft() { crop 160 41 320 399 -trim -format %X 2>/dev/null; }
@@ -113,4 +113,4 @@ installer() {
     ! "$wine" reg query "$key" >/dev/null 2>&1 || fail "the uninstaller still registered"
 }
 
-for scenario in startup files installer; do echo "$scenario" && "$scenario"; done
+for scenario in startup title files installer; do echo "$scenario" && "$scenario"; done
