@@ -105,7 +105,5 @@ endforeach()
 ]])
 set(CPACK_PRE_BUILD_SCRIPTS ${openFolders})
 # The files carry the last commit's time, so that two builds of one source make the same bytes.
-set(packageTime ${VOK_PACKAGING_DIR}/PackageTime.cmake)
-file(WRITE ${packageTime} "set(source [[${PROJECT_SOURCE_DIR}]])\ninclude([[${PROJECT_SOURCE_DIR}/cmake/SourceDateEpoch.cmake]])\n")
-set(CPACK_PROJECT_CONFIG_FILE ${packageTime})
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/SourceDateEpoch.cmake)
 include(CPack)

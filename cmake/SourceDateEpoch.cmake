@@ -1,7 +1,8 @@
 # Run by CPack. Every file and member is stamped with SOURCE_DATE_EPOCH when it is set, so two
 # builds of one source make the same bytes. Unless the builder set it, it is the last commit's
-# time, or without git the time of the changelog's top entry. `source` is the source folder.
+# time, or without git the time of the changelog's top entry.
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+    get_filename_component(source ${CMAKE_CURRENT_LIST_DIR} DIRECTORY)
     set(time)
     if(EXISTS ${source}/.git)
         execute_process(COMMAND git -C ${source} log -1 --format=%ct

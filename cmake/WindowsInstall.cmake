@@ -81,7 +81,7 @@ list(PREPEND CMAKE_MODULE_PATH ${VOK_NSIS_DIR})
 # The installer is named for what it is. The files carry the last commit's time,
 # so that two builds of one commit make the same zip.
 set(packageConfig ${VOK_WINDOWS_DIR}/PackageConfig.cmake)
-file(WRITE ${packageConfig} "set(source [[${PROJECT_SOURCE_DIR}]])\ninclude([[${PROJECT_SOURCE_DIR}/cmake/SourceDateEpoch.cmake]])\n" [[
+file(WRITE ${packageConfig} "include([[${PROJECT_SOURCE_DIR}/cmake/SourceDateEpoch.cmake]])\n" [[
 if(CPACK_GENERATOR STREQUAL "NSIS")
     string(APPEND CPACK_PACKAGE_FILE_NAME -setup)
 endif()
